@@ -1,0 +1,7 @@
+#include "driver/Quillex.h"
+
+namespace qx {
+
+int RunQuillex(int, char**) { return 0; }
+
+}  // namespace qx
