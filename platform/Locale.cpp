@@ -8,3 +8,8 @@ LocaleSettings& Locale() {
 }
 
 }  // namespace qx
+
+namespace qx {
+// Replaced by the reading of the POSIX locale.
+void LoadLocaleSettings() {}
+}  // namespace qx
