@@ -1,6 +1,6 @@
 #pragma once
-// A fresh temporary folder, removed with everything in it when destroyed.
-#include <filesystem>
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes away.
 #include <string>
 
 namespace qx::test {
@@ -12,12 +12,12 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::filesystem::path& Path() const { return path_; }
-  // path / name as a string.
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  const std::string& Path() const { return path_; }
+  // Path() + "/" + name
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
 
  private:
-  std::filesystem::path path_;
+  std::string path_;
 };
 
 // Whole-file helpers for tests.
@@ -25,3 +25,7 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 }  // namespace qx::test
+
+namespace qx::fixture {
+using qx::test::TempDir;
+}  // namespace qx::fixture
