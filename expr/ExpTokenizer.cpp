@@ -77,8 +77,9 @@ const TExpToken* TExpParser::Next() {
   }
   const TExpTokenKind k = ClassifyToken(f);
   if (k == TExpTokenKind::etkIllegal) {
-    throw EKelParseException("Parse error: illegal character \"" + std::string(1, f) + "\" at position " +
-                             std::to_string(first + 1) + ".");
+    // The only illegal character is NUL, which a message text cannot carry
+    // (it would cut the message short): it is shown as #0.
+    throw EKelParseException("Parse error: illegal character \"#0\" at position " + std::to_string(first + 1) + ".");
   }
   TExpToken& token = tokens_.emplace_back();
   token.Text.assign(1, f);

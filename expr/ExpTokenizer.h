@@ -51,6 +51,12 @@ int ExpOperatorArity(int position);
 // Class of a single character.
 TExpTokenKind ClassifyToken(char c);
 
+// The value of a number token: digits with one optional point (the locale
+// decimal separator counts as the point); a lone point reads as 0. A token
+// with more points reads up to its second point ("1.2.3" is 1.2). A value
+// beyond the double range raises EOverflow "Floating point overflow".
+double ReadNumberToken(std::string_view text);
+
 class TExpParser {
  public:
   TExpParser() = default;

@@ -59,6 +59,8 @@ std::string ValueToText(const Variant& v);
 // CleanNumberText) is the number (its text, or the equal real); anything
 // else is the integer 0.
 Variant NumericOperand(TExpNode& node);
+// The same for a value already evaluated, always through the text form.
+Variant NumericOperandOfValue(const Variant& v);
 
 // A real result checked: NaN raises "Invalid floating point operation", an
 // infinity "Floating point overflow".
