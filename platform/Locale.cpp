@@ -211,8 +211,3 @@ void LoadLocaleSettings() {
 }
 
 }  // namespace qx
-
-namespace qx {
-// Replaced by the reading of the POSIX locale.
-void LoadLocaleSettings() {}
-}  // namespace qx
