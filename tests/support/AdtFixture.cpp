@@ -199,7 +199,7 @@ Bytes AdtTableWriter::RecordBytes(const AdtRecord& record, uint32_t deletionLink
   std::vector<uint32_t> blocks;
   if (!record.memos_.empty()) blocks = MemoBlocks();
   auto put = [&](size_t at, const Bytes& b, size_t room) {
-    if (at >= out.size()) return;
+    if (at >= out.size() || b.empty()) return;
     std::memcpy(out.data() + at, b.data(), std::min({b.size(), room, out.size() - at}));
   };
   for (const auto& [field, bytes] : record.values_) put(fields_[field].offset, bytes, fields_[field].length);
