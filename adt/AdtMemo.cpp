@@ -84,11 +84,11 @@ namespace {
 // allocate more than the file holds. Returns the count to read.
 size_t PlaceMemoRead(Stream& memo, uint32_t block, uint32_t blockSize, int32_t length) {
   if (length <= 0) return 0;
-  int64_t start = static_cast<int64_t>(block) * blockSize;
-  int64_t size = memo.Size();
+  uint64_t start = static_cast<uint64_t>(block) * blockSize;  // cannot overflow 64 bits
+  uint64_t size = static_cast<uint64_t>(memo.Size());
   if (start >= size) return 0;
-  memo.SetPosition(start);
-  return static_cast<size_t>(std::min<int64_t>(length, size - start));
+  memo.SetPosition(static_cast<int64_t>(start));
+  return static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(length), size - start));
 }
 
 }  // namespace

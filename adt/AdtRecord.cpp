@@ -27,7 +27,7 @@ bool TADT::ReadRecord(int32_t Index, int32_t Row) {
   if (!deletedSorted_.empty() && IsDeleted(Index)) {
     status = rsDeleted;
     uint8_t link[4] = {0, 0, 0, 0};
-    std::memcpy(link, record_.data(), recordLength_ < 4 ? recordLength_ : 4);
+    if (recordLength_ > 0) std::memcpy(link, record_.data(), recordLength_ < 4 ? recordLength_ : 4);
     DeletedLink = static_cast<int32_t>(GetLE32(link));
   }
   if (!LoadRowStatutes.Contains(status)) return false;

@@ -180,7 +180,7 @@ void TADT::ParseStream(Stream& stream) {
 }
 
 void TADT::BuildDeletedList() {
-  DeletedRecords.push_back(DeletedLink - 1);
+  DeletedRecords.push_back(static_cast<int32_t>(static_cast<uint32_t>(DeletedLink) - 1));
   int64_t remembered = DataStream->Position();
   try {
     for (int32_t i = 0; i < recordCount_; ++i) {

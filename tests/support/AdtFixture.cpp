@@ -199,7 +199,7 @@ Bytes AdtTableWriter::RecordBytes(const AdtRecord& record, uint32_t deletionLink
   std::vector<uint32_t> blocks;
   if (!record.memos_.empty()) blocks = MemoBlocks();
   auto put = [&](size_t at, const Bytes& b, size_t room) {
-    if (at >= out.size()) return;
+    if (at >= out.size() || b.empty()) return;
     std::memcpy(out.data() + at, b.data(), std::min({b.size(), room, out.size() - at}));
   };
   for (const auto& [field, bytes] : record.values_) put(fields_[field].offset, bytes, fields_[field].length);
@@ -229,7 +229,8 @@ Bytes AdtTableWriter::MemoBytes() const {
   std::vector<uint32_t> blocks = MemoBlocks(&size);
   Bytes out(static_cast<size_t>(size), 0);
   PutBE32(out.data() + kMemoBlockSize, memoBlockSize_);
-  for (size_t k = 0; k < memos_.size(); ++k)
+  // With block size 0 no data can be addressed; only the header is written.
+  for (size_t k = 0; k < memos_.size() && memoBlockSize_ > 0; ++k)
     std::memcpy(out.data() + static_cast<uint64_t>(blocks[k]) * memoBlockSize_, memos_[k].data(), memos_[k].size());
   return out;
 }

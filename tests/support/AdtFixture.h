@@ -109,6 +109,9 @@ class AdtTableWriter {
   const std::vector<Field>& Fields() const { return fields_; }
 
   AdtRecord& AddRecord();
+  // A record that is not part of the table, for writers that stream records
+  // with RecordBytes (store memo data yourself and use MemoRef).
+  AdtRecord DetachedRecord() { return AdtRecord(this); }
   size_t RecordCount() const { return records_.size(); }
   // Marks a record deleted: it joins the deletion chain (the header names the
   // record deleted last; each deleted record links to the one deleted before).
