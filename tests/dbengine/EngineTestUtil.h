@@ -1,31 +1,17 @@
 #pragma once
-// Helpers of the engine tests: a temporary folder, files of given bytes,
-// and direct reads of SQLite files (the engine's results are checked
+// Helpers of the engine tests: direct reads of SQLite files (the engine's results are checked
 // through SQLite itself, never through the engine alone).
 #include <sqlite3.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "dbengine/Dao.h"
+#include "support/TempDir.h"
 
 namespace qx::dao::test {
 
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
- private:
-  std::filesystem::path dir_;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
+using qx::test::TempDir;
 
 // A read-only SQLite connection for checks.
 class SqliteReader {

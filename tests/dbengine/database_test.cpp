@@ -11,10 +11,8 @@
 namespace qx::dao {
 namespace {
 
-using test::ReadFile;
 using test::SqliteReader;
 using test::TempDir;
-using test::WriteFile;
 
 const std::string kSqliteHeader("SQLite format 3\0", 16);
 const std::string kJetHeader = std::string("\x00\x01\x00\x00", 4) + std::string("Standard Jet DB\0", 16);
@@ -23,12 +21,12 @@ const std::string kAceHeader = std::string("\x00\x01\x00\x00", 4) + std::string(
 TEST(Database, CreateMakesAValidSqliteFileEvenWithoutTables) {
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  auto db = engine->CreateDatabase(dir.Path("new.db"), ";LANGID=0x0409;CP=1252;COUNTRY=0", 0);
+  auto db = engine->CreateDatabase(dir.File("new.db"), ";LANGID=0x0409;CP=1252;COUNTRY=0", 0);
   db->Close();
-  EXPECT_EQ(ReadFile(dir.Path("new.db")).substr(0, 16), kSqliteHeader);
-  EXPECT_EQ(SqliteReader(dir.Path("new.db")).One("PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(qx::test::ReadFileBytes(dir.File("new.db")).substr(0, 16), kSqliteHeader);
+  EXPECT_EQ(SqliteReader(dir.File("new.db")).One("PRAGMA integrity_check"), "ok");
   // And it opens again, empty.
-  EXPECT_EQ(engine->OpenDatabase(dir.Path("new.db"))->GetTableDefs().Count(), 0);
+  EXPECT_EQ(engine->OpenDatabase(dir.File("new.db"))->GetTableDefs().Count(), 0);
 }
 
 TEST(Database, CreateRefusesEveryExistingPathAndLeavesItUntouched) {
@@ -47,17 +45,17 @@ TEST(Database, CreateRefusesEveryExistingPathAndLeavesItUntouched) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteFile(dir.Path(c.name), c.bytes);
-    EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.Path(c.name), "", 0), "Cannot create database",
+    qx::test::WriteFileBytes(dir.File(c.name), c.bytes);
+    EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.File(c.name), "", 0), "Cannot create database",
                         "a file already exists at that path");
-    EXPECT_EQ(ReadFile(dir.Path(c.name)), c.bytes);
+    EXPECT_EQ(qx::test::ReadFileBytes(dir.File(c.name)), c.bytes);
   }
-  std::filesystem::create_directory(dir.Path("folder"));
-  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.Path("folder"), "", 0), "already exists");
+  std::filesystem::create_directory(dir.File("folder"));
+  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.File("folder"), "", 0), "already exists");
   // A dangling symbolic link: creating would write where it points.
-  ASSERT_EQ(::symlink(dir.Path("nowhere.db").c_str(), dir.Path("link.db").c_str()), 0);
-  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.Path("link.db"), "", 0), "already exists");
-  EXPECT_FALSE(std::filesystem::exists(dir.Path("nowhere.db")));
+  ASSERT_EQ(::symlink(dir.File("nowhere.db").c_str(), dir.File("link.db").c_str()), 0);
+  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.File("link.db"), "", 0), "already exists");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("nowhere.db")));
 }
 
 TEST(Database, OpenRefusesFilesThatAreNoDatabase) {
@@ -79,12 +77,12 @@ TEST(Database, OpenRefusesFilesThatAreNoDatabase) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteFile(dir.Path(c.name), c.bytes);
-    const std::string prefix = "Cannot open database '" + dir.Path(c.name) + "': ";
-    EXPECT_ENGINE_ERROR(engine->OpenDatabase(dir.Path(c.name)), prefix.c_str(), c.reason);
-    EXPECT_EQ(ReadFile(dir.Path(c.name)), c.bytes);
+    qx::test::WriteFileBytes(dir.File(c.name), c.bytes);
+    const std::string prefix = "Cannot open database '" + dir.File(c.name) + "': ";
+    EXPECT_ENGINE_ERROR(engine->OpenDatabase(dir.File(c.name)), prefix.c_str(), c.reason);
+    EXPECT_EQ(qx::test::ReadFileBytes(dir.File(c.name)), c.bytes);
   }
-  EXPECT_ENGINE_ERROR(engine->OpenDatabase(dir.Path("missing.db")), "the file does not exist");
+  EXPECT_ENGINE_ERROR(engine->OpenDatabase(dir.File("missing.db")), "the file does not exist");
   EXPECT_ENGINE_ERROR(engine->OpenDatabase(""), "no file name");
 }
 
@@ -93,22 +91,22 @@ TEST(Database, CreateAfterFailedOpenSaysWhyTheFileWasNotTaken) {
   // both that the file was kept and why it was no database.
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  WriteFile(dir.Path("orders.db"), "");
-  EXPECT_ANY_THROW(engine->OpenDatabase(dir.Path("orders.db")));
-  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.Path("orders.db"), "", 0), "a file already exists at that path",
+  qx::test::WriteFileBytes(dir.File("orders.db"), "");
+  EXPECT_ANY_THROW(engine->OpenDatabase(dir.File("orders.db")));
+  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.File("orders.db"), "", 0), "a file already exists at that path",
                       "the file is empty");
 }
 
 TEST(Database, AccessNamesAreRefusedWithClearMessages) {
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.Path("out.MDB"), "", 0), "Access databases (.mdb) is not supported yet");
-  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.Path("out.accdb"), "", 0), ".accdb format", "not supported");
-  EXPECT_FALSE(std::filesystem::exists(dir.Path("out.MDB")));
-  EXPECT_FALSE(std::filesystem::exists(dir.Path("out.accdb")));
+  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.File("out.MDB"), "", 0), "Access databases (.mdb) is not supported yet");
+  EXPECT_ENGINE_ERROR(engine->CreateDatabase(dir.File("out.accdb"), "", 0), ".accdb format", "not supported");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.MDB")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.accdb")));
   // Any other name is SQLite, with or without an extension.
-  engine->CreateDatabase(dir.Path("plain"), "", 0)->Close();
-  EXPECT_EQ(ReadFile(dir.Path("plain")).substr(0, 16), kSqliteHeader);
+  engine->CreateDatabase(dir.File("plain"), "", 0)->Close();
+  EXPECT_EQ(qx::test::ReadFileBytes(dir.File("plain")).substr(0, 16), kSqliteHeader);
 }
 
 TEST(Database, SpecialSqliteNamesAreOrdinaryFiles) {
@@ -116,7 +114,7 @@ TEST(Database, SpecialSqliteNamesAreOrdinaryFiles) {
   // file names in the current folder.
   TempDir dir;
   auto cwd = std::filesystem::current_path();
-  std::filesystem::current_path(dir.Path(""));
+  std::filesystem::current_path(dir.Path());
   auto engine = CreateBuiltinEngine();
   for (const char* name : {":memory:", "file:x.db?mode=memory"}) {
     SCOPED_TRACE(name);
@@ -131,7 +129,7 @@ TEST(Database, SpecialSqliteNamesAreOrdinaryFiles) {
 TEST(Database, ClosedDatabaseRefusesWork) {
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  auto db = engine->CreateDatabase(dir.Path("a.db"), "", 0);
+  auto db = engine->CreateDatabase(dir.File("a.db"), "", 0);
   db->Close();
   db->Close();  // closing twice is harmless
   EXPECT_ENGINE_ERROR(db->GetTableDefs().Count(), "is closed");

@@ -54,30 +54,30 @@ long long PrefixLength(const std::string& path) {
 TEST(Durability, RowsAreCommittedWhenTheObjectsAreReleasedWithoutClose) {
   TempDir dir;
   {
-    Target t = NewTarget(dir.Path("a.db"));
+    Target t = NewTarget(dir.File("a.db"));
     SaveRows(*t.rs, 0, 10);
   }  // no Close anywhere
-  EXPECT_EQ(PrefixLength(dir.Path("a.db")), 10);
+  EXPECT_EQ(PrefixLength(dir.File("a.db")), 10);
 }
 
 TEST(Durability, ReleasingTheEngineCommitsWhileOthersStillHoldTheDatabase) {
   TempDir dir;
-  Target t = NewTarget(dir.Path("b.db"));
+  Target t = NewTarget(dir.File("b.db"));
   SaveRows(*t.rs, 0, 5);
   t.engine.reset();
-  EXPECT_EQ(PrefixLength(dir.Path("b.db")), 5);  // visible to another connection now
+  EXPECT_EQ(PrefixLength(dir.File("b.db")), 5);  // visible to another connection now
   SaveRows(*t.rs, 5, 8);
   t.rs->Close();  // and so does closing the recordset
-  EXPECT_EQ(PrefixLength(dir.Path("b.db")), 8);
+  EXPECT_EQ(PrefixLength(dir.File("b.db")), 8);
   t.db->Close();
 }
 
 TEST(Durability, SchemaChangesCommitTheRowsBeforeThem) {
   TempDir dir;
-  Target t = NewTarget(dir.Path("c.db"));
+  Target t = NewTarget(dir.File("c.db"));
   SaveRows(*t.rs, 0, 3);
   test::CreateTable(*t.db, "Other", {{"x", dbLong, 0}});
-  EXPECT_EQ(PrefixLength(dir.Path("c.db")), 3);
+  EXPECT_EQ(PrefixLength(dir.File("c.db")), 3);
   t.db->Close();
 }
 
@@ -87,14 +87,14 @@ TEST(Durability, AKilledProcessLeavesAPrefixOfTheSavedRows) {
   pid_t pid = ::fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    Target t = NewTarget(dir.Path("k.db"));
+    Target t = NewTarget(dir.File("k.db"));
     SaveRows(*t.rs, 0, rows);
     ::_exit(0);  // no Close, no destructor: as if killed
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
-  long long n = PrefixLength(dir.Path("k.db"));
+  long long n = PrefixLength(dir.File("k.db"));
   EXPECT_GE(n, 2 * kSqliteBatchRows);
   EXPECT_LT(n, rows);
 }
@@ -104,7 +104,7 @@ TEST(Durability, AStorageFailureIsReportedAndLeavesAPrefix) {
   // storage rolled back must be reported, never lost silently, and the file
   // must hold a prefix of the saved rows.
   TempDir dir;
-  const std::string path = dir.Path("f.db");
+  const std::string path = dir.File("f.db");
   int pipeFd[2];
   ASSERT_EQ(::pipe(pipeFd), 0);
   pid_t pid = ::fork();

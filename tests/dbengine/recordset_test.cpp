@@ -24,7 +24,7 @@ ByteArray Bytes(std::initializer_list<int> v) {
 // row per value; returns the stored values as "typeof:value" texts.
 class OneField {
  public:
-  OneField(int type, int size) : db_(engine_->CreateDatabase(dir_.Path("v.db"), "", 0)) {
+  OneField(int type, int size) : db_(engine_->CreateDatabase(dir_.File("v.db"), "", 0)) {
     test::CreateTable(*db_, "T", {{"v", type, size}});
     rs_ = db_->OpenRecordset("T", dbOpenTable, 0, dbPessimistic);
   }
@@ -40,7 +40,7 @@ class OneField {
   std::string Stored() {
     rs_->Close();
     db_->Close();
-    Rows rows = SqliteReader(dir_.Path("v.db")).Query("SELECT v FROM T", true);
+    Rows rows = SqliteReader(dir_.File("v.db")).Query("SELECT v FROM T", true);
     return rows.size() == 1 ? rows[0][0] : "rows: " + std::to_string(rows.size());
   }
 
@@ -112,7 +112,7 @@ TEST(Recordset, TextConvertsToEveryFieldType) {
 
 TEST(Recordset, DoublesAreStoredBitForBit) {
   TempDir dir;
-  auto db = CreateBuiltinEngine()->CreateDatabase(dir.Path("d.db"), "", 0);
+  auto db = CreateBuiltinEngine()->CreateDatabase(dir.File("d.db"), "", 0);
   test::CreateTable(*db, "T", {{"x", dbDouble, 0}});
   auto rs = db->OpenRecordset("T", dbOpenTable, 0, dbPessimistic);
   const std::pair<const char*, double> cases[] = {
@@ -126,7 +126,7 @@ TEST(Recordset, DoublesAreStoredBitForBit) {
   }
   db->Close();
   sqlite3* raw = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(dir.Path("d.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open_v2(dir.File("d.db").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
   sqlite3_stmt* stmt = nullptr;
   sqlite3_prepare_v2(raw, "SELECT x FROM T ORDER BY rowid", -1, &stmt, nullptr);
   for (const auto& c : cases) {
@@ -186,10 +186,10 @@ TEST(Recordset, RefusedValuesRaiseAndLeaveTheFieldAsItWas) {
 
 TEST(Recordset, RefusedRowsRaiseAndLaterRowsAreStillSaved) {
   TempDir dir;
-  ExecSql(dir.Path("c.db"),
+  ExecSql(dir.File("c.db"),
           "CREATE TABLE people (id INTEGER UNIQUE, name TEXT NOT NULL, city TEXT DEFAULT 'Paris', "
           "n INTEGER NOT NULL DEFAULT 7)");
-  auto db = CreateBuiltinEngine()->OpenDatabase(dir.Path("c.db"));
+  auto db = CreateBuiltinEngine()->OpenDatabase(dir.File("c.db"));
   auto rs = db->OpenRecordset("PEOPLE", dbOpenTable, 0, dbPessimistic);
   auto save = [&](const char* id, const Variant& name) {
     rs->AddNew();
@@ -206,13 +206,13 @@ TEST(Recordset, RefusedRowsRaiseAndLaterRowsAreStillSaved) {
   rs->Close();
   db->Close();
   // Fields never set take the table's defaults.
-  EXPECT_EQ(SqliteReader(dir.Path("c.db")).Query("SELECT * FROM people"),
+  EXPECT_EQ(SqliteReader(dir.File("c.db")).Query("SELECT * FROM people"),
             (Rows{{"1", "Ann", "Paris", "7"}, {"3", "Cy", "Paris", "7"}}));
 }
 
 TEST(Recordset, MembersRefuseWorkOutOfOrder) {
   TempDir dir;
-  auto db = CreateBuiltinEngine()->CreateDatabase(dir.Path("o.db"), "", 0);
+  auto db = CreateBuiltinEngine()->CreateDatabase(dir.File("o.db"), "", 0);
   test::CreateTable(*db, "T", {{"a", dbLong, 0}, {"b", dbText, 3}});
   EXPECT_ENGINE_ERROR(db->OpenRecordset("T", 2, 0, dbPessimistic), "recordset type 2 is not supported");
   EXPECT_ENGINE_ERROR(db->GetTableDefs().Item(0)->GetFields().Item(0)->SetValue(Variant("1")), "table definition");
@@ -240,7 +240,7 @@ TEST(Recordset, MembersRefuseWorkOutOfOrder) {
   rs.reset();
   EXPECT_EQ(kept->Name(), "b");
   db->Close();
-  EXPECT_EQ(SqliteReader(dir.Path("o.db")).Query("SELECT * FROM T"), (Rows{{"NULL", "x"}}));
+  EXPECT_EQ(SqliteReader(dir.File("o.db")).Query("SELECT * FROM T"), (Rows{{"NULL", "x"}}));
 }
 
 }  // namespace

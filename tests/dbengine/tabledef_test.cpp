@@ -24,7 +24,7 @@ std::vector<std::string> TableNames(Database& db) {
 TEST(TableDefs, EveryFieldTypeMapsToItsColumnTypeAndReadsBackTheSame) {
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  auto db = engine->CreateDatabase(dir.Path("t.db"), "", 0);
+  auto db = engine->CreateDatabase(dir.File("t.db"), "", 0);
   const std::vector<test::FieldDef> fields = {
       {"flag", dbBoolean, 0},  {"n", dbLong, 0},        {"x", dbDouble, 0},         {"at", dbDate, 0},
       {"bin", dbBinary, 16},   {"name", dbText, 50},    {"ole", dbLongBinary, 0},   {"notes", dbMemo, 0},
@@ -33,7 +33,7 @@ TEST(TableDefs, EveryFieldTypeMapsToItsColumnTypeAndReadsBackTheSame) {
   test::CreateTable(*db, "All Types", fields);
   db->Close();
 
-  auto info = SqliteReader(dir.Path("t.db")).Query("SELECT name, type FROM pragma_table_info('All Types')");
+  auto info = SqliteReader(dir.File("t.db")).Query("SELECT name, type FROM pragma_table_info('All Types')");
   const std::vector<std::vector<std::string>> expected = {
       {"flag", "BOOLEAN"},   {"n", "INTEGER"},       {"x", "DOUBLE"},      {"at", "DATETIME"},
       {"bin", "BINARY(16)"}, {"name", "VARCHAR(50)"}, {"ole", "LONGBINARY"}, {"notes", "TEXT"},
@@ -41,7 +41,7 @@ TEST(TableDefs, EveryFieldTypeMapsToItsColumnTypeAndReadsBackTheSame) {
   };
   EXPECT_EQ(info, expected);
 
-  db = engine->OpenDatabase(dir.Path("t.db"));
+  db = engine->OpenDatabase(dir.File("t.db"));
   auto def = db->GetTableDefs().Item(0);
   ASSERT_EQ(def->GetFields().Count(), static_cast<int>(fields.size()));
   const int sizes[] = {1, 4, 8, 8, 16, 50, 0, 0, 200, 255};
@@ -80,8 +80,8 @@ TEST(TableDefs, TablesOfOtherToolsGetTypesByAffinity) {
   }
   // And through the engine, on a real file made by "another tool".
   TempDir dir;
-  ExecSql(dir.Path("other.db"), "CREATE TABLE people (id INTEGER PRIMARY KEY, born DATE, score REAL, photo BLOB, note)");
-  auto db = CreateBuiltinEngine()->OpenDatabase(dir.Path("other.db"));
+  ExecSql(dir.File("other.db"), "CREATE TABLE people (id INTEGER PRIMARY KEY, born DATE, score REAL, photo BLOB, note)");
+  auto db = CreateBuiltinEngine()->OpenDatabase(dir.File("other.db"));
   auto rs = db->OpenRecordset("People", dbOpenTable, 0, dbPessimistic);
   std::vector<int> types;
   for (int i = 0; i < rs->GetFields().Count(); ++i) types.push_back(rs->GetFields().Item(i)->Type());
@@ -90,12 +90,12 @@ TEST(TableDefs, TablesOfOtherToolsGetTypesByAffinity) {
 
 TEST(TableDefs, ListsOnlyUserTablesAndMatchesNamesIgnoringAsciiCase) {
   TempDir dir;
-  ExecSql(dir.Path("u.db"),
+  ExecSql(dir.File("u.db"),
           "CREATE TABLE ORDERS (id INTEGER PRIMARY KEY AUTOINCREMENT, v TEXT);"
           "INSERT INTO ORDERS (v) VALUES ('a');"
           "CREATE TABLE Items (x INT); CREATE INDEX ix ON Items(x); CREATE VIEW vw AS SELECT 1;"
           "ANALYZE;");
-  auto db = CreateBuiltinEngine()->OpenDatabase(dir.Path("u.db"));
+  auto db = CreateBuiltinEngine()->OpenDatabase(dir.File("u.db"));
   // sqlite_sequence and sqlite_stat1 exist in the file but are not user tables.
   EXPECT_EQ(TableNames(*db), (std::vector<std::string>{"ORDERS", "Items"}));
   EXPECT_ENGINE_ERROR(db->GetTableDefs().Item(2), "Table index 2 is out of range");
@@ -108,13 +108,13 @@ TEST(TableDefs, ListsOnlyUserTablesAndMatchesNamesIgnoringAsciiCase) {
   EXPECT_ENGINE_ERROR(db->GetTableDefs().Delete("orders"), "Cannot delete table 'orders'", "no table of that name");
   EXPECT_ENGINE_ERROR(db->OpenRecordset("orders", dbOpenTable, 0, dbPessimistic), "Cannot open table 'orders'");
   db->Close();
-  EXPECT_EQ(SqliteReader(dir.Path("u.db")).One("SELECT count(*) FROM sqlite_master WHERE name = 'ORDERS'"), "0");
+  EXPECT_EQ(SqliteReader(dir.File("u.db")).One("SELECT count(*) FROM sqlite_master WHERE name = 'ORDERS'"), "0");
 }
 
 TEST(TableDefs, DeleteAndRecreateReplacesTableAndRows) {
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  auto db = engine->CreateDatabase(dir.Path("r.db"), "", 0);
+  auto db = engine->CreateDatabase(dir.File("r.db"), "", 0);
   test::CreateTable(*db, "T", {{"a", dbText, 10}});
   auto rs = db->OpenRecordset("T", dbOpenTable, 0, dbPessimistic);
   rs->AddNew();
@@ -129,7 +129,7 @@ TEST(TableDefs, DeleteAndRecreateReplacesTableAndRows) {
   rs->Update(dbUpdateRegular, false);
   rs->Close();
   db->Close();
-  SqliteReader check(dir.Path("r.db"));
+  SqliteReader check(dir.File("r.db"));
   EXPECT_EQ(check.Query("SELECT name FROM pragma_table_info('t')"), (std::vector<std::vector<std::string>>{{"b"}, {"c"}}));
   EXPECT_EQ(check.Query("SELECT * FROM t"), (std::vector<std::vector<std::string>>{{"7", "NULL"}}));
 }
@@ -137,7 +137,7 @@ TEST(TableDefs, DeleteAndRecreateReplacesTableAndRows) {
 TEST(TableDefs, HostileNamesAreQuotedNeverPasted) {
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  auto db = engine->CreateDatabase(dir.Path("h.db"), "", 0);
+  auto db = engine->CreateDatabase(dir.File("h.db"), "", 0);
   test::CreateTable(*db, "victim", {{"a", dbLong, 0}});
   // Cp1252 text: "Größe" with its bytes 0xF6 and 0xDF.
   const std::string groesse = "Gr\xF6\xDF" "e";
@@ -167,7 +167,7 @@ TEST(TableDefs, HostileNamesAreQuotedNeverPasted) {
   EXPECT_EQ(listed, expected);
   db->Close();
 
-  SqliteReader check(dir.Path("h.db"));
+  SqliteReader check(dir.File("h.db"));
   EXPECT_EQ(check.One("SELECT count(*) FROM sqlite_master WHERE name = 'victim'"), "1");
   // Stored as UTF-8, found by SQLite under the UTF-8 name.
   EXPECT_EQ(check.One("SELECT \"Gr\xC3\xB6\xC3\x9F" "e\" IS NULL FROM \"Gr\xC3\xB6\xC3\x9F" "e\""), "1");
@@ -178,7 +178,7 @@ TEST(TableDefs, HostileNamesAreQuotedNeverPasted) {
 TEST(TableDefs, RefusesBadDefinitions) {
   TempDir dir;
   auto engine = CreateBuiltinEngine();
-  auto db = engine->CreateDatabase(dir.Path("b.db"), "", 0);
+  auto db = engine->CreateDatabase(dir.File("b.db"), "", 0);
   auto td = db->CreateTableDef("T", 0, "", "");
   EXPECT_ENGINE_ERROR(td->CreateField("", dbText, 10), "empty name", "'T'");
   EXPECT_ENGINE_ERROR(td->CreateField("f", 3, 0), "Cannot create field 'f'", "3 is not a field type");
@@ -196,7 +196,7 @@ TEST(TableDefs, RefusesBadDefinitions) {
   EXPECT_ENGINE_ERROR(test::CreateTable(*db, "sqlite_mine", {{"a", dbLong, 0}}), "Cannot create table 'sqlite_mine'",
                       "reserved");
   db->Close();
-  EXPECT_EQ(SqliteReader(dir.Path("b.db")).One("SELECT count(*) FROM sqlite_master"), "1");
+  EXPECT_EQ(SqliteReader(dir.File("b.db")).One("SELECT count(*) FROM sqlite_master"), "1");
 }
 
 }  // namespace
