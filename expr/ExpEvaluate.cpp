@@ -98,7 +98,11 @@ void TExpNode::Evaluate(Variant& value) {
   }
   switch (token_->Kind) {
     case TExpTokenKind::etkNumber:
-      value = Variant(ReadNumberToken(token_->Text));
+      if (!numberRead_) {
+        number_ = ReadNumberToken(token_->Text);
+        numberRead_ = true;
+      }
+      value = Variant(number_);
       return;
     case TExpTokenKind::etkName: {
       EvaluationDepthGuard guard;

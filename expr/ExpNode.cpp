@@ -49,23 +49,25 @@ void TExpNode::Parse() {
 }
 
 void TExpNode::StripParentheses() {
-  // Count the enclosing pairs first, then drop them in one go.
-  size_t begin = 0, end = tokens_.size();
-  while (end - begin >= 2 && IsOpenParen(tokens_[begin]) && IsCloseParen(tokens_[end - 1])) {
-    int depth = 0;
-    bool encloses = true;
-    for (size_t i = begin; i < end; ++i) {
-      if (IsOpenParen(tokens_[i])) {
-        ++depth;
-      } else if (IsCloseParen(tokens_[i])) {
-        --depth;
-      }
-      if (depth == 0 && i < end - 1) {
-        encloses = false;
-        break;
-      }
+  // An opening parenthesis encloses the rest when the count that starts at
+  // it does not come back to zero before the last token. That point is the
+  // parenthesis that closes it, found for all of them in one pass, so that
+  // thousands of redundant pairs cost linear time.
+  const size_t n = tokens_.size();
+  if (n < 2 || !IsOpenParen(tokens_[0]) || !IsCloseParen(tokens_[n - 1])) return;
+  std::vector<size_t> closer(n, n);  // n: never closed
+  std::vector<size_t> open;
+  for (size_t i = 0; i < n; ++i) {
+    if (IsOpenParen(tokens_[i])) {
+      open.push_back(i);
+    } else if (IsCloseParen(tokens_[i]) && !open.empty()) {
+      closer[open.back()] = i;
+      open.pop_back();
     }
-    if (!encloses) break;
+  }
+  size_t begin = 0, end = n;
+  while (end - begin >= 2 && IsOpenParen(tokens_[begin]) && IsCloseParen(tokens_[end - 1])) {
+    if (closer[begin] < end - 1) break;
     ++begin;
     --end;
   }

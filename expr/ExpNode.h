@@ -101,6 +101,8 @@ class TExpNode {
   // The name dispatch of a word node, found at its first evaluation (the set
   // of built-in names is fixed, so this never changes afterwards).
   NameClass nameClass_ = NameClass::Unknown;
+  bool numberRead_ = false;  // number_ holds the value of a number leaf
+  double number_ = 0;
   void (*builtin_)(TExpNode&, Variant&) = nullptr;
 };
 

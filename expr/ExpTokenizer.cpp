@@ -14,19 +14,37 @@ bool IsQuoteChar(char c) { return c == '"' || c == '\'' || c == ']'; }
 }  // namespace
 
 int LookupExpOperator(std::string_view text) {
-  if (text.empty() || text.size() > 3) return 0;
-  for (int i = 0; i < kExpOperatorCount; ++i) {
-    std::string_view op = ExpOperators[i];
-    if (op.size() != text.size()) continue;
-    bool same = true;
-    for (size_t k = 0; k < op.size() && same; ++k) {
-      char c = text[k];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-      same = (c == op[k]);
+  auto up = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+  switch (text.size()) {
+    case 1:
+      switch (text[0]) {
+        case '+': return eopAdd;
+        case '-': return eopSubtract;
+        case '*': return eopMultiply;
+        case '/': return eopDivide;
+        case '^': return eopPower;
+        case '!': return eopFactorial;
+        case '=': return eopEqual;
+        case '<': return eopLess;
+        case '>': return eopGreater;
+        default: return eopNone;
+      }
+    case 2: {
+      const char a = up(text[0]), b = up(text[1]);
+      if (b == '=') return a == '<' ? eopLessEqual : a == '>' ? eopGreaterEqual : a == '!' ? eopNotEqual2 : eopNone;
+      if (a == '<' && b == '>') return eopNotEqual;
+      if (a == 'O' && b == 'R') return eopOr;
+      return eopNone;
     }
-    if (same) return i + 1;
+    case 3: {
+      const char a = up(text[0]), b = up(text[1]), c = up(text[2]);
+      if (a == 'A' && b == 'N' && c == 'D') return eopAnd;
+      if (a == 'N' && b == 'O' && c == 'T') return eopNot;
+      return eopNone;
+    }
+    default:
+      return eopNone;
   }
-  return 0;
 }
 
 int ExpOperatorArity(int position) {
@@ -93,7 +111,11 @@ const TExpToken* TExpParser::Next() {
     const TExpTokenKind d = quoted ? k : ClassifyToken(c);
     if (d != k && !(k == TExpTokenKind::etkName && d == TExpTokenKind::etkNumber)) {
       // The token ends before c.
-      if (!quotedToken && LookupExpOperator(token.Text) != 0) token.Kind = TExpTokenKind::etkOperator;
+      // Only a word can turn into an operator here (AND, OR, NOT); other
+      // classes keep theirs, as no entry of the table mixes classes.
+      if (!quotedToken && k == TExpTokenKind::etkName && LookupExpOperator(token.Text) != 0) {
+        token.Kind = TExpTokenKind::etkOperator;
+      }
       return &token;
     }
     if (quoted && IsQuoteChar(c)) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,12 @@ TEST(Tokenizer, FirstAndNextFollowTheCallingPattern) {
 
 TEST(Tokenizer, OperatorTableLookup) {
   EXPECT_EQ(ExpOperators.size(), 16u);
+  for (int i = 0; i < kExpOperatorCount; ++i) {
+    std::string text(ExpOperators[i]);
+    EXPECT_EQ(LookupExpOperator(text), i + 1) << text;
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(LookupExpOperator(text), i + 1) << text;
+  }
   EXPECT_EQ(LookupExpOperator("+"), 1);
   EXPECT_EQ(LookupExpOperator("!"), 6);
   EXPECT_EQ(LookupExpOperator("!="), 13);
