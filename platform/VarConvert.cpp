@@ -229,14 +229,15 @@ std::string DateOrder() {
 }
 
 // A date of three fields in the locale's order, separated by one separator
-// character (the locale's, "/", "-" or "."), used twice. A two-digit year
+// character (the locale's, or "/", "-" or "." unless that is the time
+// separator), used twice. A two-digit year
 // falls into 1930..2029; a year of three or four digits is taken as written.
 bool ParseDate(std::string_view s, double& days) {
   const LocaleSettings& loc = Locale();
   size_t p1 = std::string_view::npos;
   for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
-    if (c == loc.DateSeparator || c == '/' || c == '-' || c == '.') {
+    if (c == loc.DateSeparator || ((c == '/' || c == '-' || c == '.') && c != loc.TimeSeparator)) {
       p1 = i;
       break;
     }
@@ -604,13 +605,16 @@ bool TryTextToDateTime(std::string_view s, double& out) {
   s = Trim(s);
   if (s.empty()) return false;
   if (ParseIsoDateTime(s, out)) return true;
+  // A bare time first: where the time separator is also a date separator
+  // ("." in some locales), "1.05.01" is the time we write, while a date we
+  // write always ends in a four-digit year, which no time has.
+  int64_t ms = 0;
+  if (ParseTime(s, ms)) return ComposeChecked(0, ms, out);
   double date = 0;
   if (ParseDate(s, date)) {
     out = date;
     return true;
   }
-  int64_t ms = 0;
-  if (ParseTime(s, ms)) return ComposeChecked(0, ms, out);
   // A date, blanks, a time of day. The date may hold blanks itself when the
   // locale separates its fields by blanks, so try every split.
   for (size_t i = 0; i < s.size(); ++i) {
