@@ -2,6 +2,9 @@
 // Prints what mdb-reader sees in an .mdb file, as JSON on one line:
 //   node mdbjson.js FILE          {"tables": [...user tables...], "system": [...system tables...]}
 //   node mdbjson.js FILE TABLE    {"name", "rowCount", "columns": [{name, type, size}], "rows": [[...]]}
+//   node mdbjson.js FILE TABLE --cells
+//                                 one line per column ("column<TAB>name<TAB>type<TAB>size"), then one
+//                                 line per value ("row<TAB>column<TAB>JSON of the value"), for tests
 // Values: binary and OLE as hex text, dates as ISO text with milliseconds,
 // everything else as mdb-reader returns it.
 import { readFileSync } from "fs";
@@ -15,7 +18,7 @@ function value(v) {
   return v;
 }
 
-const [file, tableName] = process.argv.slice(2);
+const [file, tableName, mode] = process.argv.slice(2);
 if (!file) {
   console.error("usage: node mdbjson.js FILE [TABLE]");
   process.exit(2);
@@ -31,7 +34,14 @@ try {
     const columns = table.getColumns().map((c) => ({ name: c.name, type: c.type, size: c.size }));
     const names = columns.map((c) => c.name);
     const rows = table.getData().map((r) => names.map((n) => value(r[n])));
-    console.log(JSON.stringify({ name: table.name, rowCount: table.rowCount, columns, rows }));
+    if (mode === "--cells") {
+      const out = [];
+      columns.forEach((c, i) => out.push(`column\t${c.name}\t${c.type}\t${c.size}`));
+      rows.forEach((r, i) => r.forEach((v, j) => out.push(`${i}\t${j}\t${JSON.stringify(v)}`)));
+      process.stdout.write(out.join("\n") + "\n");
+    } else {
+      console.log(JSON.stringify({ name: table.name, rowCount: table.rowCount, columns, rows }));
+    }
   }
 } catch (e) {
   console.error(String(e && e.stack ? e.stack : e));
