@@ -27,6 +27,9 @@ bool IsSupportedType(uint8_t t) {
   }
 }
 
+// Usage-map rows (69 bytes and a 2-byte offset each) on one page.
+constexpr size_t kMapRowsPerPage = kEmptyDataPageFree / (kMapRowLength + 2);  // 57
+
 std::u16string TextOf(const Variant& v) { return v.IsWideText() ? v.AsWideText() : AnsiToWide(v.AsText()); }
 
 }  // namespace
@@ -87,7 +90,8 @@ MdbTable::MdbTable(PageFile& file, std::u16string name, const std::vector<FieldS
     if (IsLongValueType(c.type)) probe.longValueMaps.push_back({c.number, 0, 0});
   size_t tdefPages = TableDefPageCount(EncodeTableDef(probe).size());
   for (size_t i = 0; i < tdefPages; ++i) tdefPages_.push_back(file_.Allocate());
-  mapPage_ = file_.Allocate();
+  size_t mapRows = 2 + 2 * probe.longValueMaps.size();
+  for (size_t i = 0; i < (mapRows + kMapRowsPerPage - 1) / kMapRowsPerPage; ++i) mapPages_.push_back(file_.Allocate());
   longValues_.resize(columns_.size());
   for (const auto& c : columns_)
     if (IsLongValueType(c.type)) longValues_[c.number] = std::make_unique<LongValueColumn>(file_);
@@ -223,26 +227,31 @@ void MdbTable::Finish() {
   if (pageOpen_) file_.Write(pageNumber_, page_.Bytes());
   std::vector<BitmapPage> bitmaps;
   auto allocate = [this] { return file_.AllocateForClose(); };
-  DataPage maps(0);
+  std::vector<DataPage> maps(mapPages_.size(), DataPage(0));
+  size_t mapRow = 0;
+  auto addMap = [&](const std::vector<uint32_t>& pages) {
+    size_t page = mapRow++ / kMapRowsPerPage;
+    return PgRow(mapPages_[page], maps[page].Add(EncodeTableMap(pages, allocate, bitmaps)));
+  };
   TableDefInfo def;
   def.tableType = kTableUser;
   def.rowCount = rowCount_;
   def.columns = columns_;
   std::vector<uint32_t> withRoom;
   if (pageOpen_ && page_.Free() > 0 && page_.RowCount() < kMaxRowsPerPage) withRoom.push_back(pageNumber_);
-  def.ownedMap = PgRow(mapPage_, maps.Add(EncodeTableMap(dataPages_, allocate, bitmaps)));
-  def.freeMap = PgRow(mapPage_, maps.Add(EncodeTableMap(withRoom, allocate, bitmaps)));
+  def.ownedMap = addMap(dataPages_);
+  def.freeMap = addMap(withRoom);
   for (const auto& c : columns_) {
     if (!longValues_[c.number]) continue;
     LongValueColumn& lv = *longValues_[c.number];
     lv.Finish();
     LongValueMaps m;
     m.column = c.number;
-    m.owned = PgRow(mapPage_, maps.Add(EncodeTableMap(lv.Pages(), allocate, bitmaps)));
-    m.free = PgRow(mapPage_, maps.Add(EncodeTableMap(lv.PagesWithRoom(), allocate, bitmaps)));
+    m.owned = addMap(lv.Pages());
+    m.free = addMap(lv.PagesWithRoom());
     def.longValueMaps.push_back(m);
   }
-  file_.Write(mapPage_, maps.Bytes());
+  for (size_t i = 0; i < maps.size(); ++i) file_.Write(mapPages_[i], maps[i].Bytes());
   for (const auto& b : bitmaps) file_.Write(b.number, b.bytes);
   auto pages = LayTableDef(EncodeTableDef(def), tdefPages_);
   for (size_t i = 0; i < pages.size(); ++i) file_.Write(tdefPages_[i], pages[i]);

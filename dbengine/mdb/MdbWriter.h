@@ -68,7 +68,7 @@ class MdbTable {
   std::vector<ColumnDef> columns_;
   RowLayout layout_;
   std::vector<uint32_t> tdefPages_;
-  uint32_t mapPage_ = 0;
+  std::vector<uint32_t> mapPages_;  // usage-map rows: owned, free, then a pair per long-value column
   uint32_t rowCount_ = 0;
   DataPage page_;
   uint32_t pageNumber_ = 0;
