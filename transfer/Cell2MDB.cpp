@@ -1,0 +1,158 @@
+#include "transfer/Cell2MDB.h"
+
+#include "cells/KelUtils.h"
+#include "platform/Console.h"
+#include "platform/Exceptions.h"
+#include "platform/FileUtils.h"
+#include "platform/VarConvert.h"
+
+namespace qx {
+
+TCell2MDB::~TCell2MDB() {
+  // Release the engine's objects innermost first; the engine commits what
+  // was saved when the last reference goes.
+  Recordset.reset();
+  Database.reset();
+  DBEngine.reset();
+  Reader.reset();
+}
+
+std::string TCell2MDB::GetColumnName(int32_t) { return std::string(); }
+
+bool TCell2MDB::IsColumnSelected(int32_t Index) {
+  if (FieldList.empty()) return true;
+  std::string needle = ";" + LowerCaseAscii(GetColumnName(Index)) + ";";
+  return (";" + FieldList).find(needle) != std::string::npos;
+}
+
+std::string TransferText(const Variant& value) {
+  if (value.IsText()) return value.AsText();
+  return VarToText(value);
+}
+
+void TCell2MDB::StoreCellValue(TCustomSpreadSheetFile& Sender, int32_t, int32_t Row, int32_t Column,
+                               int32_t FormatIndex, const Variant& Value, TAlignment Alignment, TKelCellType) {
+  const TKeRange& range = Sender.Range;
+  if (int64_t{Row} < int64_t{range.FirstRow} - 1 || int64_t{Row} > int64_t{range.LastRow} - 1) return;
+  if (!RowBuffer || Column < 0) return;
+  auto& cols = RowBuffer->Cols;
+  if (cols.size() <= static_cast<size_t>(Column)) cols.resize(static_cast<size_t>(Column) + 1);
+  auto& cell = cols[static_cast<size_t>(Column)];
+  if (!cell) cell = std::make_unique<TKelCell>();
+  cell->Value = Value;
+  cell->Alignment = Alignment;
+  cell->FormatIndex = FormatIndex;
+}
+
+void TCell2MDB::GetColumnValue(int32_t Index, Variant& Value) {
+  const TKelCell* cell = RowBuffer ? ItemOrNil(RowBuffer->Cols, Index) : nullptr;
+  if (cell == nullptr) {
+    Value.SetNull();
+    return;
+  }
+  if (cell->Value.Kind() == VarKind::Boolean)
+    Value = Variant(std::string(cell->Value.AsBoolean() ? "1" : "0"));
+  else
+    Value = cell->Value;
+}
+
+void TCell2MDB::Transfer() {
+  if (!Reader) return;
+  if (!FileExists(Reader->FileName)) {
+    ConsoleWriteLine("Source file not found.");
+    return;
+  }
+  losses_ = TransferLosses();
+  // RowBuffer and the stream live exactly as long as this call.
+  struct Scope {
+    TCell2MDB& self;
+    ~Scope() {
+      self.stream_.reset();
+      self.RowBuffer.reset();
+    }
+  } scope{*this};
+  RowBuffer = std::make_unique<TSpreadSheetRow>();
+  stream_ = std::make_unique<FileStream>(Reader->FileName);
+  stream_->Seek(0, SeekOrigin::Begin);
+  Reader->OnCellValue = [this](TCustomSpreadSheetFile& Sender, int32_t SheetNo, int32_t Row, int32_t Column,
+                               int32_t FormatIndex, const Variant& Value, TAlignment Alignment,
+                               TKelCellType CellType) {
+    StoreCellValue(Sender, SheetNo, Row, Column, FormatIndex, Value, Alignment, CellType);
+  };
+  Reader->ParseStream(*stream_);
+
+  CreateDBEngine();
+  OpenTargetDatabase(MDBFileName);
+  bool exists = TableExists(TableName);
+  if (exists && CopyMode) {
+    Database->GetTableDefs().Delete(TableName);
+    exists = false;
+  }
+  if (!exists) CreateTable(TableName);
+  OpenTable(TableName);
+
+  WalkRecords();
+  CloseTarget();
+}
+
+void TCell2MDB::WalkRecords() {
+  const int64_t firstRow = Reader->Range.FirstRow;
+  const int64_t lastRow = Reader->Range.LastRow;
+  const int32_t columns = GetColumnCount();
+  int32_t n = 0;      // 0-based position of the next source record
+  int64_t taken = 0;  // records accepted so far
+  Variant value;
+  std::string text;
+  while (GetRecordCount() > taken) {
+    Stream* s = GetStream();
+    if (s == nullptr || s->Position() >= s->Size() - 1) break;
+    RowBuffer->ClearValues();
+    bool read = Reader->ReadRecord(n, n);
+    const int32_t p = n;
+    ++n;
+    bool accepted = read;
+    if (!Filter.empty()) {
+      Variant result;
+      EvaluateFilter(Filter, result);
+      accepted = VarToBoolean(result) && read;
+    }
+    if (!accepted) continue;
+    if (p < firstRow - 1 || p > lastRow - 1) continue;
+    ++taken;
+    AddRecord();
+    int32_t t = 0;
+    for (int32_t c = 0; c < columns; ++c) {
+      if (!IsColumnSelected(c)) continue;
+      try {
+        GetColumnValue(c, value);
+        text = TransferText(value);
+        SetFieldValue(t, text);
+      } catch (const std::exception&) {
+        // The field refused the value (or it had no text): store Null. An
+        // error from this second attempt ends the run.
+        SetFieldValue(t, std::string());
+        NoteRefusedValue(t, int64_t{p} + 1);
+      }
+      ++t;
+    }
+    try {
+      PostRecord();
+    } catch (const std::exception&) {
+      // The row is lost; the walk goes on.
+      if (losses_.skippedRows++ == 0) losses_.firstSkippedRecord = int64_t{p} + 1;
+    }
+  }
+}
+
+void TCell2MDB::NoteRefusedValue(int32_t fieldIndex, int64_t record) {
+  std::string name;
+  try {
+    name = Recordset->GetFields().Item(fieldIndex)->Name();
+  } catch (const std::exception&) {
+    name = "#" + std::to_string(fieldIndex + 1);
+  }
+  auto& loss = losses_.refusedValues[name];
+  if (loss.count++ == 0) loss.firstRecord = record;
+}
+
+}  // namespace qx
