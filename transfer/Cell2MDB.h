@@ -15,6 +15,7 @@
 #include "cells/KelCell.h"
 #include "cells/SpreadSheetFile.h"
 #include "dbengine/Dao.h"
+#include "expr/ExpNode.h"
 #include "platform/Stream.h"
 #include "platform/Variant.h"
 
@@ -88,6 +89,8 @@ class TCell2MDB {
 
   // Row filter: evaluates Text for the record in RowBuffer.
   void EvaluateFilter(const std::string& Text, Variant& Value);
+  // The filter's name handler: Value holds the name's text on entry.
+  void FilterEvaluate(const TEvalArgs& Args, int ArgCount, Variant& Value, bool& Done);
 
   // Values stored as Null and rows skipped during the last Transfer.
   const TransferLosses& Losses() const { return losses_; }
@@ -100,7 +103,14 @@ class TCell2MDB {
   void WalkRecords();
   void NoteRefusedValue(int32_t fieldIndex, int64_t record);
 
+  struct FilterState;
+  struct FilterStateDeleter {
+    void operator()(FilterState* state) const;
+  };
+  int32_t FilterColumnIndex(const std::string& name);
+
   std::unique_ptr<Stream> stream_;
+  std::unique_ptr<FilterState, FilterStateDeleter> filter_;
   TransferLosses losses_;
 };
 
