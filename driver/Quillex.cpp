@@ -1,7 +1,56 @@
 #include "driver/Quillex.h"
 
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "driver/CmdLineHelper.h"
+#include "driver/ConversionRun.h"
+#include "driver/ErrorReport.h"
+#include "driver/RunOptions.h"
+#include "driver/Usage.h"
+#include "platform/Console.h"
+#include "platform/FileUtils.h"
+#include "platform/Locale.h"
+
 namespace qx {
 
-int RunQuillex(int, char**) { return 0; }
+namespace {
+
+int Run() {
+  if (ArgumentCount() < 2) {
+    ConsoleWrite(UsageText());
+    ConsoleFlush();
+    return 0;
+  }
+  RunOptions options = ReadRunOptions();
+  RunConversion(options);
+  ConsoleFlush();
+  return 0;
+}
+
+void Report(const std::exception& error) {
+  std::string report = FormatErrorReport(error, ExtractFileName(ArgumentText(0)));
+  // The report itself may fail to reach a broken standard output; the exit
+  // code still tells.
+  std::fwrite(report.data(), 1, report.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int RunQuillex(int argc, char** argv) {
+  // A closed pipe must surface as a write error, not kill the process.
+  std::signal(SIGPIPE, SIG_IGN);
+  SetCommandLineFromArgv(argc, argv);
+  try {
+    LoadLocaleSettings();
+    return Run();
+  } catch (const std::exception& error) {
+    Report(error);
+    return 1;
+  }
+}
 
 }  // namespace qx

@@ -2,6 +2,7 @@
 // Every error of the system is an exception derived from Exception. The
 // top-level report prints ClassName() and Message(), so each class names
 // itself; the message texts are the system's own and must not be reworded.
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -9,9 +10,16 @@ namespace qx {
 
 class Exception : public std::runtime_error {
  public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
-  const std::string Message() const { return what(); }
+  // Records the code address that raised the error (for the report).
+  explicit Exception(const std::string& message);
+  std::string Message() const { return what(); }
   virtual const char* ClassName() const { return "Exception"; }
+  // Where the error was raised: an offset into the program's image, stable
+  // from run to run of the same binary; 0 when unknown.
+  uintptr_t Address() const;
+
+ private:
+  const void* raiser_ = nullptr;
 };
 
 #define QX_EXCEPTION_CLASS(Name, Base)                                \

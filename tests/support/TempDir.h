@@ -3,7 +3,7 @@
 // contents when the object goes away.
 #include <string>
 
-namespace qx::fixture {
+namespace qx::test {
 
 class TempDir {
  public:
@@ -11,6 +11,7 @@ class TempDir {
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
+
   const std::string& Path() const { return path_; }
   // Path() + "/" + name
   std::string File(const std::string& name) const { return path_ + "/" + name; }
@@ -19,4 +20,12 @@ class TempDir {
   std::string path_;
 };
 
+// Whole-file helpers for tests.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+}  // namespace qx::test
+
+namespace qx::fixture {
+using qx::test::TempDir;
 }  // namespace qx::fixture

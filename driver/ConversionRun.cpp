@@ -1,0 +1,7 @@
+#include "driver/ConversionRun.h"
+
+namespace qx {
+
+void RunConversion(const RunOptions&) {}
+
+}  // namespace qx

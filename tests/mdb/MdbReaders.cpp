@@ -1,0 +1,150 @@
+#include "MdbReaders.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <stdexcept>
+
+namespace qx::mdbtest {
+
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) {
+    if (c == '\'')
+      q += "'\\''";
+    else
+      q += c;
+  }
+  return q + "'";
+}
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> out;
+  std::string cur;
+  for (char c : s) {
+    if (c == sep) {
+      out.push_back(cur);
+      cur.clear();
+    } else {
+      cur += c;
+    }
+  }
+  out.push_back(cur);
+  return out;
+}
+
+std::string ReaderScript() { return std::string(QUILLEX_SOURCE_DIR) + "/tools/mdbjson.js"; }
+
+}  // namespace
+
+std::string RunCommand(const std::string& command, int& exitCode) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) throw std::runtime_error("cannot run " + command);
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  int status = pclose(p);
+  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+std::string MdbToolsMissing() {
+  int rc = 0;
+  RunCommand("mdb-export --version >/dev/null 2>&1", rc);
+  return rc == 0 ? "" : "mdbtools is not installed (apt-get install mdbtools)";
+}
+
+std::string MdbReaderMissing() {
+  int rc = 0;
+  RunCommand("node --version >/dev/null 2>&1", rc);
+  if (rc != 0) return "node is not installed";
+  std::string module = std::string(QUILLEX_SOURCE_DIR) + "/tools/node_modules/mdb-reader";
+  if (access(module.c_str(), F_OK) != 0) return "mdb-reader is not installed (npm install in tools/)";
+  return "";
+}
+
+ReaderTable ReadWithMdbReader(const std::string& file, const std::string& table) {
+  int rc = 0;
+  std::string out = RunCommand("node " + Quote(ReaderScript()) + " " + Quote(file) + " " + Quote(table) + " --cells", rc);
+  if (rc != 0) throw std::runtime_error("mdb-reader failed on " + file);
+  ReaderTable t;
+  for (const auto& line : Split(out, '\n')) {
+    if (line.empty()) continue;
+    auto f = Split(line, '\t');
+    if (f[0] == "column") {
+      t.columns.push_back({f.at(1), f.at(2), std::stoi(f.at(3))});
+    } else {
+      int r = std::stoi(f.at(0)), c = std::stoi(f.at(1));
+      t.cells[{r, c}] = f.at(2);
+      t.rows = std::max(t.rows, r + 1);
+    }
+  }
+  return t;
+}
+
+ReaderTable ReadWithMdbTools(const std::string& file, const std::string& table) {
+  int rc = 0;
+  // Unit and record separators as delimiters, \x02 for Null, hex for
+  // binary data; -e escapes tabs, line breaks and backslashes.
+  std::string out = RunCommand("mdb-export -H -Q -d " + Quote("\x1f") + " -R " + Quote("\x1e") + " -e -b hex -0 " +
+                                   Quote("\x02") + " -T '%Y-%m-%d %H:%M:%S' " + Quote(file) + " " + Quote(table),
+                               rc);
+  if (rc != 0) throw std::runtime_error("mdb-export failed on " + file);
+  ReaderTable t;
+  auto rows = Split(out, '\x1e');
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (rows[r].empty() || rows[r] == "\n") continue;
+    auto cells = Split(rows[r], '\x1f');
+    for (size_t c = 0; c < cells.size(); ++c) t.cells[{int(r), int(c)}] = cells[c] == "\x02" ? kNullText : cells[c];
+    t.rows = int(r) + 1;
+  }
+  return t;
+}
+
+std::vector<std::string> TablesWithMdbReader(const std::string& file) {
+  int rc = 0;
+  std::string out = RunCommand("node " + Quote(ReaderScript()) + " " + Quote(file), rc);
+  if (rc != 0) throw std::runtime_error("mdb-reader failed on " + file);
+  // {"tables":["a","b"],"system":[...]}: names between the first [ and ].
+  std::vector<std::string> names;
+  size_t open = out.find('['), close = out.find(']');
+  std::string list = out.substr(open + 1, close - open - 1);
+  for (auto& item : Split(list, ','))
+    if (item.size() >= 2) names.push_back(item.substr(1, item.size() - 2));
+  return names;
+}
+
+std::vector<std::string> TablesWithMdbTools(const std::string& file) {
+  int rc = 0;
+  std::string out = RunCommand("mdb-tables -1 " + Quote(file), rc);
+  if (rc != 0) throw std::runtime_error("mdb-tables failed on " + file);
+  std::vector<std::string> names;
+  for (auto& n : Split(out, '\n'))
+    if (!n.empty()) names.push_back(n);
+  return names;
+}
+
+long long CountWithMdbTools(const std::string& file, const std::string& table) {
+  int rc = 0;
+  std::string out = RunCommand("mdb-count " + Quote(file) + " " + Quote(table), rc);
+  if (rc != 0) throw std::runtime_error("mdb-count failed on " + file);
+  return std::stoll(out);
+}
+
+std::string TempDir() {
+  static std::string dir = [] {
+    char tmpl[] = "/tmp/quillex-mdb-XXXXXX";
+    const char* d = mkdtemp(tmpl);
+    if (!d) throw std::runtime_error("mkdtemp failed");
+    return std::string(d);
+  }();
+  return dir;
+}
+
+}  // namespace qx::mdbtest
