@@ -109,6 +109,28 @@ TEST(Load, SeekRecordSucceedsOnlyForWholeRecords) {
   EXPECT_EQ(cut->rec.cells[1].value, Variant("n"));
 }
 
+TEST(Load, ReadRecordWithoutHandlerOrStreamDeliversNothing) {
+  TADT idle;
+  EXPECT_TRUE(idle.ReadRecord(0, 0));  // nothing loaded
+  EXPECT_EQ(idle.CurrentRecord, 0);
+
+  AdtTableWriter w = ThreeRecords();
+  MemoryStream stream(w.TableBytes());
+  TADT r;
+  std::vector<int32_t> progress;
+  int statuses = 0;
+  r.OnLoadProgress = [&](TCustomSpreadSheetFile&, int32_t pos, int32_t total) {
+    progress.push_back(pos);
+    EXPECT_EQ(total, 3);
+  };
+  r.OnRecordStatusChanged = [&](TCustomSpreadSheetFile&, int32_t, int32_t, TKelRowStatus) { ++statuses; };
+  r.ParseStream(stream);
+  EXPECT_TRUE(r.ReadRecord(1, 0));
+  EXPECT_TRUE(r.ReadRecord(2, 1));
+  EXPECT_EQ(progress, (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(statuses, 0);
+}
+
 TEST(Load, DeletedRecordsFollowTheChainAndTheStatusFilter) {
   AdtTableWriter w = ThreeRecords();
   w.DeleteRecord(1);
