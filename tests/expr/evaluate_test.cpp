@@ -346,8 +346,8 @@ TEST(ValueRules, ValueToText) {
 
 TEST(Evaluate, DeepNestingEndsInAnErrorOrAValue) {
   std::string nots;
-  for (int i = 0; i < 3000; ++i) nots += "NOT(";
-  EXPECT_EQ(CalcError(nots + "true" + std::string(3000, ')')), kNestingTooDeepMessage);
+  for (int i = 0; i < 2000; ++i) nots += "NOT(";
+  EXPECT_EQ(CalcError(nots + "true" + std::string(2000, ')')), kNestingTooDeepMessage);
   std::string ok;
   for (int i = 0; i < 200; ++i) ok += "NOT(";
   EXPECT_EQ(Calc(ok + "true" + std::string(200, ')')), Variant(true));
