@@ -384,6 +384,43 @@ void AppendPadded(std::string& out, int v, int width) {
   out.append(buf, end);
 }
 
+void AppendDate(const DateParts& p, std::string& out) {
+  const LocaleSettings& loc = Locale();
+  const std::string& f = loc.ShortDateFormat;
+  for (size_t i = 0; i < f.size();) {
+    const char c = f[i];
+    size_t run = 1;
+    while (i + run < f.size() && f[i + run] == c) ++run;
+    switch (c) {
+      case 'd':
+      case 'D':
+        AppendPadded(out, p.day, run >= 2 ? 2 : 1);
+        break;
+      case 'M':
+      case 'm':
+        if (run >= 4)
+          out += loc.LongMonthNames[static_cast<size_t>(p.month - 1)];
+        else if (run == 3)
+          out += loc.ShortMonthNames[static_cast<size_t>(p.month - 1)];
+        else
+          AppendPadded(out, p.month, static_cast<int>(run));
+        break;
+      case 'y':
+      case 'Y':
+        // Always the whole year: a two-digit year would not read back.
+        AppendPadded(out, p.year, 4);
+        break;
+      case '/':
+        out.append(run, loc.DateSeparator);
+        break;
+      default:
+        out.append(run, c);
+        break;
+    }
+    i += run;
+  }
+}
+
 void AppendDateTime(double dt, std::string& out) {
   DateParts p;
   if (!DecodeDateTime(dt, p)) CastError();
@@ -391,41 +428,7 @@ void AppendDateTime(double dt, std::string& out) {
   const bool is_day0 = p.year == 1899 && p.month == 12 && p.day == 30;
   const bool is_midnight = p.hour == 0 && p.minute == 0 && p.second == 0 && p.msec == 0;
   const bool show_date = !is_day0 || is_midnight;
-  if (show_date) {
-    const std::string& f = loc.ShortDateFormat;
-    for (size_t i = 0; i < f.size();) {
-      const char c = f[i];
-      size_t run = 1;
-      while (i + run < f.size() && f[i + run] == c) ++run;
-      switch (c) {
-        case 'd':
-        case 'D':
-          AppendPadded(out, p.day, run >= 2 ? 2 : 1);
-          break;
-        case 'M':
-        case 'm':
-          if (run >= 4)
-            out += loc.LongMonthNames[static_cast<size_t>(p.month - 1)];
-          else if (run == 3)
-            out += loc.ShortMonthNames[static_cast<size_t>(p.month - 1)];
-          else
-            AppendPadded(out, p.month, static_cast<int>(run));
-          break;
-        case 'y':
-        case 'Y':
-          // Always the whole year: a two-digit year would not read back.
-          AppendPadded(out, p.year, 4);
-          break;
-        case '/':
-          out.append(run, loc.DateSeparator);
-          break;
-        default:
-          out.append(run, c);
-          break;
-      }
-      i += run;
-    }
-  }
+  if (show_date) AppendDate(p, out);
   if (!is_midnight) {
     if (show_date) out.push_back(' ');
     AppendPadded(out, p.hour, 1);
@@ -538,6 +541,14 @@ std::string FormatDateTime(double dt) {
   return s;
 }
 
+std::string FormatDate(double dt) {
+  DateParts p;
+  if (!DecodeDateTime(dt, p)) CastError();
+  std::string s;
+  AppendDate(p, s);
+  return s;
+}
+
 void AppendVarText(const Variant& v, std::string& out) {
   switch (v.Kind()) {
     case VarKind::Empty:
@@ -622,6 +633,18 @@ bool TryTextToDateTime(std::string_view s, double& out) {
     if (ParseDate(s.substr(0, i), date) && ParseTime(s.substr(i + 1), ms)) return ComposeChecked(date, ms, out);
   }
   return false;
+}
+
+bool TryTextToDate(std::string_view s, double& out) {
+  s = Trim(s);
+  double date = 0;
+  if (s.find_first_of(" T") == std::string_view::npos && ParseIsoDateTime(s, date)) {
+    out = date;
+    return true;
+  }
+  if (!ParseDate(s, date)) return false;
+  out = date;
+  return true;
 }
 
 // ---- kind conversions -----------------------------------------------------
