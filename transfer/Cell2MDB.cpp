@@ -21,8 +21,15 @@ std::string TCell2MDB::GetColumnName(int32_t) { return std::string(); }
 
 bool TCell2MDB::IsColumnSelected(int32_t Index) {
   if (FieldList.empty()) return true;
-  std::string needle = ";" + LowerCaseAscii(GetColumnName(Index)) + ";";
-  return (";" + FieldList).find(needle) != std::string::npos;
+  // ";name;" must occur in ";" + FieldList: the name followed by ";", at
+  // the list's start or right after a ";".
+  const std::string name = LowerCaseAscii(GetColumnName(Index));
+  const std::string& list = FieldList;
+  for (size_t at = list.find(name); at != std::string::npos; at = list.find(name, at + 1)) {
+    const size_t end = at + name.size();
+    if ((at == 0 || list[at - 1] == ';') && end < list.size() && list[end] == ';') return true;
+  }
+  return false;
 }
 
 std::string TransferText(const Variant& value) {
@@ -63,6 +70,7 @@ void TCell2MDB::Transfer() {
     return;
   }
   losses_ = TransferLosses();
+  filter_.reset();
   // RowBuffer and the stream live exactly as long as this call.
   struct Scope {
     TCell2MDB& self;
@@ -91,6 +99,9 @@ void TCell2MDB::Transfer() {
   if (!exists) CreateTable(TableName);
   OpenTable(TableName);
 
+  // A filter that does not parse ends the run before any row is written,
+  // also when no record would reach its evaluation.
+  if (!Filter.empty()) ParseFilter(Filter);
   WalkRecords();
   CloseTarget();
 }
@@ -107,17 +118,20 @@ void TCell2MDB::WalkRecords() {
     Stream* s = GetStream();
     if (s == nullptr || s->Position() >= s->Size() - 1) break;
     RowBuffer->ClearValues();
-    bool read = Reader->ReadRecord(n, n);
+    const bool read = Reader->ReadRecord(n, n);
     const int32_t p = n;
     ++n;
-    bool accepted = read;
+    // The filter sees the record's values, so it is evaluated only for a
+    // record that was delivered and lies in the window: a deleted record or
+    // one outside the window leaves every column Null in RowBuffer, and a
+    // filter valid for every real record could fail on such a phantom.
+    if (!read) continue;
+    if (p < firstRow - 1 || p > lastRow - 1) continue;
     if (!Filter.empty()) {
       Variant result;
       EvaluateFilter(Filter, result);
-      accepted = VarToBoolean(result) && read;
+      if (!VarToBoolean(result)) continue;
     }
-    if (!accepted) continue;
-    if (p < firstRow - 1 || p > lastRow - 1) continue;
     ++taken;
     AddRecord();
     int32_t t = 0;
@@ -131,7 +145,7 @@ void TCell2MDB::WalkRecords() {
         // The field refused the value (or it had no text): store Null. An
         // error from this second attempt ends the run.
         SetFieldValue(t, std::string());
-        NoteRefusedValue(t, int64_t{p} + 1);
+        NoteRefusedValue(c, int64_t{p} + 1);
       }
       ++t;
     }
@@ -144,14 +158,10 @@ void TCell2MDB::WalkRecords() {
   }
 }
 
-void TCell2MDB::NoteRefusedValue(int32_t fieldIndex, int64_t record) {
-  std::string name;
-  try {
-    name = Recordset->GetFields().Item(fieldIndex)->Name();
-  } catch (const std::exception&) {
-    name = "#" + std::to_string(fieldIndex + 1);
-  }
-  auto& loss = losses_.refusedValues[name];
+void TCell2MDB::NoteRefusedValue(int32_t column, int64_t record) {
+  // Named after the source column: asking the target for its field's name
+  // would be one more call on a recordset that just refused a value.
+  auto& loss = losses_.refusedValues[GetColumnName(column)];
   if (loss.count++ == 0) loss.firstRecord = record;
 }
 

@@ -28,7 +28,7 @@ struct TransferLosses {
     int64_t count = 0;
     int64_t firstRecord = 0;  // 1-based source record position
   };
-  std::map<std::string, FieldLoss> refusedValues;  // by target field name
+  std::map<std::string, FieldLoss> refusedValues;  // by source column name
   int64_t skippedRows = 0;
   int64_t firstSkippedRecord = 0;
   bool Empty() const { return refusedValues.empty() && skippedRows == 0; }
@@ -101,12 +101,16 @@ class TCell2MDB {
 
  private:
   void WalkRecords();
-  void NoteRefusedValue(int32_t fieldIndex, int64_t record);
+  void NoteRefusedValue(int32_t column, int64_t record);
+  // Tokenizes and parses Text for the evaluations to come; raises its
+  // syntax errors.
+  void ParseFilter(const std::string& Text);
 
   struct FilterState;
   struct FilterStateDeleter {
     void operator()(FilterState* state) const;
   };
+  FilterState& PreparedFilter();
   int32_t FilterColumnIndex(const std::string& name);
 
   std::unique_ptr<Stream> stream_;
