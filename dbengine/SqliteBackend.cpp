@@ -140,17 +140,28 @@ class Session {
     Execute("BEGIN", "Cannot start a transaction in database '" + path_ + "'");
     inTransaction_ = true;
     rowsInTransaction_ = 0;
+    nextCommitAt_ = kSqliteBatchRows;
     transactionStart_ = std::chrono::steady_clock::now();
   }
 
-  // Counts a stored row; ends the transaction by count or by time.
+  // Counts a stored row; ends the transaction by count or by time. The row
+  // is stored either way: when the commit fails but the transaction stays
+  // open (another process holds a lock), it is tried again later; only a
+  // commit that lost rows raises.
   void RowStored() {
     ++rowsInTransaction_;
-    if (rowsInTransaction_ >= kSqliteBatchRows) {
-      Commit();
-    } else if ((rowsInTransaction_ & 255) == 0) {
+    bool due = rowsInTransaction_ >= nextCommitAt_;
+    if (!due && (rowsInTransaction_ & 255) == 0) {
       std::chrono::duration<double> age = std::chrono::steady_clock::now() - transactionStart_;
-      if (age.count() >= kSqliteBatchSeconds) Commit();
+      due = age.count() >= kSqliteBatchSeconds;
+    }
+    if (!due) return;
+    try {
+      Commit();
+    } catch (const EEngineError&) {
+      if (!failure_.empty()) throw;
+      nextCommitAt_ = rowsInTransaction_ + kSqliteBatchRows;
+      transactionStart_ = std::chrono::steady_clock::now();
     }
   }
 
@@ -219,6 +230,7 @@ class Session {
   std::string path_;
   bool inTransaction_ = false;
   long long rowsInTransaction_ = 0;
+  long long nextCommitAt_ = kSqliteBatchRows;
   std::chrono::steady_clock::time_point transactionStart_;
   std::string failure_;
   bool failureReported_ = false;
