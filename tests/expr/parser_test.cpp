@@ -125,6 +125,8 @@ TEST(Parser, NodeShapes) {
   EXPECT_EQ(root.Children(1).TokenCount(), 1);
   EXPECT_EQ(root.Children(1).Parent(), &root);
   EXPECT_EQ(root.Parent(), nullptr);
+  EXPECT_EQ(root.Tokens(0)->Text, "f");
+  EXPECT_THROW(root.Tokens(1), EListError);
   try {
     root.Children(2);
     FAIL() << "no error";
