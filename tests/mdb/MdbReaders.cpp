@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
@@ -132,6 +134,13 @@ std::vector<std::string> TablesWithMdbTools(const std::string& file) {
   return names;
 }
 
+std::string SchemaWithMdbTools(const std::string& file, const std::string& table) {
+  int rc = 0;
+  std::string out = RunCommand("mdb-schema -T " + Quote(table) + " " + Quote(file), rc);
+  if (rc != 0) throw std::runtime_error("mdb-schema failed on " + file);
+  return out;
+}
+
 long long CountWithMdbTools(const std::string& file, const std::string& table) {
   int rc = 0;
   std::string out = RunCommand("mdb-count " + Quote(file) + " " + Quote(table), rc);
@@ -167,13 +176,19 @@ std::string MdbReaderDate(double v) {
 }
 
 std::string TempDir() {
-  static std::string dir = [] {
+  // Never destroyed, so that the exit handler can still read it.
+  static const std::string* dir = [] {
     char tmpl[] = "/tmp/quillex-mdb-XXXXXX";
     const char* d = mkdtemp(tmpl);
     if (!d) throw std::runtime_error("mkdtemp failed");
-    return std::string(d);
+    auto* path = new std::string(d);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(*dir, ec);
+    });
+    return path;
   }();
-  return dir;
+  return *dir;
 }
 
 }  // namespace qx::mdbtest

@@ -37,6 +37,8 @@ ReaderTable ReadWithMdbTools(const std::string& file, const std::string& table);
 // User table names as each reader lists them.
 std::vector<std::string> TablesWithMdbReader(const std::string& file);
 std::vector<std::string> TablesWithMdbTools(const std::string& file);
+// The CREATE TABLE text mdb-schema prints for the table.
+std::string SchemaWithMdbTools(const std::string& file, const std::string& table);
 long long CountWithMdbTools(const std::string& file, const std::string& table);
 
 // How mdb-reader reports a stored date-time: {"date":"<ISO text>"} of

@@ -231,6 +231,11 @@ TEST_F(MdbRoundTrip, MdbReaderReadsEveryValue) {
 TEST_F(MdbRoundTrip, MdbToolsReadsEveryValue) {
   if (auto why = MdbToolsMissing(); !why.empty()) GTEST_SKIP() << why;
   EXPECT_EQ(TablesWithMdbTools(path_), std::vector<std::string>{"RoundTrip"});
+  std::string schema = SchemaWithMdbTools(path_, "RoundTrip");
+  for (const char* column : {"[L]\t\t\tLong Integer,", "[B]\t\t\tBoolean NOT NULL,", "[D]\t\t\tDouble,",
+                             "[T]\t\t\tDateTime,", "[X]\t\t\tText (255),", "[M]\t\t\tMemo/Hyperlink (255),",
+                             "[O]\t\t\tOLE (255),", "[Y]\t\t\tBinary\n"})
+    EXPECT_NE(schema.find(column), std::string::npos) << column << " in\n" << schema;
   auto cases = Cases();
   EXPECT_EQ(CountWithMdbTools(path_, "RoundTrip"), (long long)cases.size());
   ReaderTable t = ReadWithMdbTools(path_, "RoundTrip");
