@@ -1,5 +1,7 @@
 #include "transfer/Cell2MDB.h"
 
+#include <algorithm>
+
 #include "cells/KelUtils.h"
 #include "platform/Console.h"
 #include "platform/Exceptions.h"
@@ -80,6 +82,7 @@ void TCell2MDB::Transfer() {
     StoreCellValue(Sender, SheetNo, Row, Column, FormatIndex, Value, Alignment, CellType);
   };
   Reader->ParseStream(*stream_);
+  CheckSource();
 
   CreateDBEngine();
   OpenTargetDatabase(MDBFileName);
@@ -105,7 +108,10 @@ void TCell2MDB::WalkRecords() {
   std::string text;
   while (GetRecordCount() > taken) {
     Stream* s = GetStream();
-    if (s == nullptr || s->Position() >= s->Size() - 1) break;
+    if (s == nullptr || s->Position() >= s->Size() - 1) {
+      NoteMissingRecords(n);
+      break;
+    }
     RowBuffer->ClearValues();
     bool read = Reader->ReadRecord(n, n);
     const int32_t p = n;
@@ -144,6 +150,18 @@ void TCell2MDB::WalkRecords() {
   }
 }
 
+void TCell2MDB::NoteMissingRecords(int32_t nextPosition) {
+  // The file ended before the records its header declares: those inside the
+  // record window are lost, and the user has to hear of it.
+  const int64_t declared = GetRecordCount();
+  const int64_t first = std::max<int64_t>(int64_t{nextPosition} + 1, std::max<int64_t>(Reader->Range.FirstRow, 1));
+  const int64_t last = std::min<int64_t>(declared, Reader->Range.LastRow);
+  if (first > last) return;
+  losses_.declaredRecords = declared;
+  losses_.firstMissingRecord = first;
+  losses_.lastMissingRecord = last;
+}
+
 void TCell2MDB::NoteRefusedValue(int32_t fieldIndex, int64_t record) {
   std::string name;
   try {
@@ -152,7 +170,10 @@ void TCell2MDB::NoteRefusedValue(int32_t fieldIndex, int64_t record) {
     name = "#" + std::to_string(fieldIndex + 1);
   }
   auto& loss = losses_.refusedValues[name];
-  if (loss.count++ == 0) loss.firstRecord = record;
+  if (loss.count++ == 0) {
+    loss.firstRecord = record;
+    loss.fieldIndex = fieldIndex;
+  }
 }
 
 }  // namespace qx
