@@ -1,8 +1,11 @@
 #include "driver/ConversionRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cells/KelUtils.h"
 #include "dbengine/Dao.h"
@@ -12,27 +15,44 @@ namespace qx {
 
 namespace {
 
-// Tells the user, on standard error, about values stored as Null and rows
-// skipped: the walk goes on past them, so without this they would be lost
-// silently.
-void ReportLosses(const TransferLosses& losses) {
+// Tells the user, on standard error, one line per kind of loss: values
+// stored as Null because their field refused them, rows the target refused
+// to save, and records the source declares but its file does not hold. The
+// walk goes on past all of them, so without this they would be lost
+// silently. Record numbers are source record positions, as /first= counts.
+void ReportLosses(const TransferLosses& losses, const std::string& sourcePath) {
   if (!losses.refusedValues.empty()) {
+    std::vector<std::pair<std::string, TransferLosses::FieldLoss>> fields(losses.refusedValues.begin(),
+                                                                          losses.refusedValues.end());
+    std::sort(fields.begin(), fields.end(),
+              [](const auto& a, const auto& b) { return a.second.fieldIndex < b.second.fieldIndex; });
     int64_t total = 0;
-    std::string fields;
-    for (const auto& [name, loss] : losses.refusedValues) {
+    int64_t first = 0;
+    std::string list;
+    for (const auto& [name, loss] : fields) {
       total += loss.count;
-      if (!fields.empty()) fields += ", ";
-      fields += name + " (" + std::to_string(loss.count) + ", first in record " + std::to_string(loss.firstRecord) + ")";
+      if (first == 0 || loss.firstRecord < first) first = loss.firstRecord;
+      if (!list.empty()) list += ", ";
+      list += name + " (" + std::to_string(loss.count) + ")";
     }
-    std::string line = "quillex: " + std::to_string(total) + (total == 1 ? " value was" : " values were") +
-                       " refused by the target and stored as Null: " + fields + "\n";
+    std::string line = "quillex: " + std::to_string(total) + (total == 1 ? " value refused by the target was" : " values refused by the target were") +
+                       " stored as Null, in " +
+                       (fields.size() == 1 ? "field " : "fields ") + list + "; the first in source record " + std::to_string(first) + "\n";
     std::fputs(line.c_str(), stderr);
   }
   if (losses.skippedRows > 0) {
     std::string line = "quillex: " + std::to_string(losses.skippedRows) +
-                       (losses.skippedRows == 1 ? " row was" : " rows were") +
-                       " refused by the target and skipped, the first being record " +
+                       (losses.skippedRows == 1 ? " row refused by the target was" : " rows refused by the target were") +
+                       " skipped; the first is source record " +
                        std::to_string(losses.firstSkippedRecord) + "\n";
+    std::fputs(line.c_str(), stderr);
+  }
+  if (losses.firstMissingRecord > 0) {
+    const int64_t missing = losses.lastMissingRecord - losses.firstMissingRecord + 1;
+    std::string line = "quillex: " + std::to_string(missing) + (missing == 1 ? " record is" : " records are") +
+                       " missing: the header of " + sourcePath + " declares " +
+                       std::to_string(losses.declaredRecords) + " records, but the file ends before record " +
+                       std::to_string(losses.firstMissingRecord) + "\n";
     std::fputs(line.c_str(), stderr);
   }
 }
@@ -57,12 +77,12 @@ void RunConversion(const RunOptions& options) {
   } catch (...) {
     TransferLosses losses = engine->Losses();
     engine.reset();  // the engine and its reader go before the error is reported
-    ReportLosses(losses);
+    ReportLosses(losses, options.SourcePath);
     throw;
   }
   TransferLosses losses = engine->Losses();
   engine.reset();
-  ReportLosses(losses);
+  ReportLosses(losses, options.SourcePath);
 }
 
 }  // namespace qx

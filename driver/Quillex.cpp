@@ -43,6 +43,9 @@ void Report(const std::exception& error) {
 int RunQuillex(int argc, char** argv) {
   // A closed pipe must surface as a write error, not kill the process.
   std::signal(SIGPIPE, SIG_IGN);
+  // Likewise a file-size limit (ulimit -f) reached while writing the target:
+  // the write fails, the run reports it and ends with exit code 1.
+  std::signal(SIGXFSZ, SIG_IGN);
   SetCommandLineFromArgv(argc, argv);
   try {
     LoadLocaleSettings();

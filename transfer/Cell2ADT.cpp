@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dbengine/Dao.h"
+#include "platform/Exceptions.h"
 
 namespace qx {
 
@@ -71,6 +72,29 @@ void TCell2ADT::GetColumnDef(int32_t Index, std::string& Name, int32_t& Size, in
   auto d = AdtReader().GetFieldDescriptor(Index);
   Name = DescriptorName(d.data());
   AdtFieldToTarget(d[128], U16(d.data() + 134), Size, FieldType);
+}
+
+void TCell2ADT::CheckSource() {
+  Stream* stream = SourceStream();
+  if (stream == nullptr) return;
+  const int64_t size = stream->Size();
+  auto refuse = [&](const std::string& what) {
+    throw EKelFileException("Table " + Reader->FileName + " cannot be read: " + what + ".");
+  };
+  if (size < 400) refuse("the file ends inside its header (" + std::to_string(size) + " of 400 bytes)");
+  const int32_t fields = GetColumnCount();
+  if (fields == 0) refuse("its header declares no fields");
+  const int64_t descriptorsEnd = 400 + int64_t{200} * fields;
+  if (size < descriptorsEnd)
+    refuse("the file ends inside its field descriptors (" + std::to_string(size) + " of " +
+           std::to_string(descriptorsEnd) + " bytes)");
+  const int32_t records = GetRecordCount();
+  if (records < 0) refuse("its header declares a negative record count (" + std::to_string(records) + ")");
+  const auto header = AdtReader().GetHeader();
+  const int64_t dataOffset = U32(header.data() + 32);
+  if (records > 0 && dataOffset >= size)
+    refuse("its records start at byte " + std::to_string(dataOffset) + ", beyond the end of the file (" +
+           std::to_string(size) + " bytes)");
 }
 
 std::string TCell2ADT::GetPassword() { return AdtReader().Password; }

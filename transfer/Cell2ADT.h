@@ -22,6 +22,13 @@ class TCell2ADT : public TCell2MDB {
   void SetPassword(const std::string& Value) override;
 
   TADT& AdtReader() { return static_cast<TADT&>(*Reader); }
+
+ protected:
+  // Refuses a file cut inside its header or field descriptors, a header
+  // without fields or with a negative record count, and records placed
+  // beyond the end of the file: such a table would be walked as made-up
+  // rows, or as none at all, without a word.
+  void CheckSource() override;
 };
 
 // The target field type of an ADT type code, and the size it gets (the

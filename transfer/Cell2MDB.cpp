@@ -1,5 +1,7 @@
 #include "transfer/Cell2MDB.h"
 
+#include <algorithm>
+
 #include "cells/KelUtils.h"
 #include "platform/Console.h"
 #include "platform/Exceptions.h"
@@ -88,6 +90,7 @@ void TCell2MDB::Transfer() {
     StoreCellValue(Sender, SheetNo, Row, Column, FormatIndex, Value, Alignment, CellType);
   };
   Reader->ParseStream(*stream_);
+  CheckSource();
 
   CreateDBEngine();
   OpenTargetDatabase(MDBFileName);
@@ -116,7 +119,10 @@ void TCell2MDB::WalkRecords() {
   std::string text;
   while (GetRecordCount() > taken) {
     Stream* s = GetStream();
-    if (s == nullptr || s->Position() >= s->Size() - 1) break;
+    if (s == nullptr || s->Position() >= s->Size() - 1) {
+      NoteMissingRecords(n);
+      break;
+    }
     RowBuffer->ClearValues();
     const bool read = Reader->ReadRecord(n, n);
     const int32_t p = n;
@@ -162,7 +168,23 @@ void TCell2MDB::NoteRefusedValue(int32_t column, int64_t record) {
   // Named after the source column: asking the target for its field's name
   // would be one more call on a recordset that just refused a value.
   auto& loss = losses_.refusedValues[GetColumnName(column)];
-  if (loss.count++ == 0) loss.firstRecord = record;
+  if (loss.count++ == 0) {
+    loss.firstRecord = record;
+    loss.fieldIndex = column;
+  }
+}
+
+void TCell2MDB::NoteMissingRecords(int32_t nextPosition) {
+  // The file ended before the records its header declares: those inside the
+  // record window are lost, and the user has to hear of it.
+  const int64_t declared = GetRecordCount();
+  const int64_t first = std::max<int64_t>(int64_t{nextPosition} + 1, std::max<int64_t>(Reader->Range.FirstRow, 1));
+  const int64_t last = std::min<int64_t>(declared, Reader->Range.LastRow);
+  if (first > last) return;
+  losses_.declaredRecords = declared;
+  losses_.firstMissingRecord = first;
+  losses_.lastMissingRecord = last;
+}
 }
 
 }  // namespace qx

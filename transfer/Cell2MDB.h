@@ -22,16 +22,22 @@
 namespace qx {
 
 // What the walk could not store as asked: values the target refused (stored
-// as Null instead) and rows the target refused to save (skipped).
+// as Null instead), rows the target refused to save (skipped), and records
+// the source declares but its file does not hold. Record numbers are
+// 1-based source record positions, as /first= and /last= count them.
 struct TransferLosses {
   struct FieldLoss {
+    int32_t fieldIndex = 0;  // source column of the field (orders the report)
     int64_t count = 0;
-    int64_t firstRecord = 0;  // 1-based source record position
+    int64_t firstRecord = 0;
   };
   std::map<std::string, FieldLoss> refusedValues;  // by source column name
   int64_t skippedRows = 0;
   int64_t firstSkippedRecord = 0;
-  bool Empty() const { return refusedValues.empty() && skippedRows == 0; }
+  int64_t declaredRecords = 0;     // the record count the source declares
+  int64_t firstMissingRecord = 0;  // 0: none missing
+  int64_t lastMissingRecord = 0;
+  bool Empty() const { return refusedValues.empty() && skippedRows == 0 && firstMissingRecord == 0; }
 };
 
 class TCell2MDB {
@@ -98,10 +104,15 @@ class TCell2MDB {
  protected:
   // The stream Transfer opened on the source file (null outside Transfer).
   Stream* SourceStream() { return stream_.get(); }
+  // Called once the reader has parsed the source's structure, before the
+  // target is touched: raises for a source whose structure cannot be walked
+  // safely (so that the target is left as it was).
+  virtual void CheckSource() {}
 
  private:
   void WalkRecords();
   void NoteRefusedValue(int32_t column, int64_t record);
+  void NoteMissingRecords(int32_t nextPosition);
   // Tokenizes and parses Text for the evaluations to come; raises its
   // syntax errors.
   void ParseFilter(const std::string& Text);
