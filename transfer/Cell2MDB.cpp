@@ -127,6 +127,7 @@ void TCell2MDB::WalkRecords() {
     const bool read = Reader->ReadRecord(n, n);
     const int32_t p = n;
     ++n;
+    if (OnProgress) OnProgress(n, GetRecordCount());
     // The filter sees the record's values, so it is evaluated only for a
     // record that was delivered and lies in the window: a deleted record or
     // one outside the window leaves every column Null in RowBuffer, and a

@@ -8,6 +8,7 @@
 // source stream. The three engine references are released by CloseTarget
 // or, at the latest, by the destructor.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -52,6 +53,9 @@ class TCell2MDB {
   bool CopyMode = false;
   std::string FieldList;  // lower-case names, each followed by ";"; empty = all
   std::string Filter;
+  // Called once per record read by the walk, with the records read so far
+  // and the record count the source declares. Unassigned: not called.
+  std::function<void(int64_t recordsRead, int64_t declared)> OnProgress;
 
   // A descendant's constructor calls its CreateReader.
   TCell2MDB() = default;
