@@ -37,6 +37,8 @@ std::unique_ptr<Backend> OpenBackend(const std::string& path) {
     throw EEngineError(what + std::strerror(errno) + ".");
   }
   if (S_ISDIR(st.st_mode)) throw EEngineError(what + "it is a folder, not a file.");
+  // A pipe or device would block the read below or never end.
+  if (!S_ISREG(st.st_mode)) throw EEngineError(what + "it is not a regular file.");
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) throw EEngineError(what + std::strerror(errno) + ".");
   char buf[100];

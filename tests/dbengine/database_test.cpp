@@ -1,6 +1,7 @@
 // Opening and creating database files: the backend is chosen by the file's
 // first bytes; no existing file is ever overwritten.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -83,6 +84,9 @@ TEST(Database, OpenRefusesFilesThatAreNoDatabase) {
     EXPECT_EQ(qx::test::ReadFileBytes(dir.File(c.name)), c.bytes);
   }
   EXPECT_ENGINE_ERROR(engine->OpenDatabase(dir.File("missing.db")), "the file does not exist");
+  // A named pipe with no writer would block the read of the header forever.
+  ASSERT_EQ(::mkfifo(dir.File("pipe.db").c_str(), 0600), 0);
+  EXPECT_ENGINE_ERROR(engine->OpenDatabase(dir.File("pipe.db")), "not a regular file");
   EXPECT_ENGINE_ERROR(engine->OpenDatabase(""), "no file name");
 }
 
