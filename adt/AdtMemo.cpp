@@ -36,6 +36,11 @@ bool TADT::CheckPassword() {
 std::string TADT::MemoFileName() const {
   std::string name = ChangeFileExt(FileName, ".adm");
   if (FileExists(name)) return name;
+  // Something that is no file (a folder, say) under the memo file's name is
+  // a memo file that cannot be opened, not a missing one: opening it then
+  // fails with the reason, instead of every memo reading as empty.
+  std::error_code exists;
+  if (std::filesystem::exists(name, exists)) return name;
   // Tables come from systems whose file names ignore letter case: ORDERS.ADT
   // usually travels with ORDERS.ADM. Look for such a spelling in the folder.
   size_t slash = name.find_last_of('/');

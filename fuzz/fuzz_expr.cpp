@@ -18,14 +18,15 @@ namespace {
 void ResolveForFuzz(qx::TKelParser&, const std::string& eval, const qx::TEvalArgs& args, int, bool isChild,
                     qx::Variant& value, bool& done) {
   if (eval.empty()) return;
-  const int n = static_cast<int>(eval.size()) * (isChild ? 7 : -3);
+  const int n = static_cast<int>(eval.size() % 100000) * (isChild ? 7 : -3);
+  const int m = n < 0 ? -n : n;
   done = true;
   switch (eval[0]) {
     case 'i': value = qx::Variant(static_cast<int32_t>(n)); break;
-    case 'I': value = qx::Variant(static_cast<int32_t>(INT32_MAX - n)); break;
+    case 'I': value = qx::Variant(static_cast<int32_t>(INT32_MAX - m)); break;
     case 'r': value = qx::Variant(n / 4.0); break;
     case 'c': value = qx::Variant::FromCurrencyRaw(static_cast<int64_t>(n) * 12345); break;
-    case 'C': value = qx::Variant::FromCurrencyRaw(INT64_MAX - n); break;
+    case 'C': value = qx::Variant::FromCurrencyRaw(INT64_MAX - m); break;
     case 'd': value = qx::Variant::FromDate(45000.25 + n); break;
     case 'b': value = qx::Variant(n % 2 == 0); break;
     case 'n': value = qx::Variant::Null(); break;
