@@ -186,6 +186,5 @@ void TCell2MDB::NoteMissingRecords(int32_t nextPosition) {
   losses_.firstMissingRecord = first;
   losses_.lastMissingRecord = last;
 }
-}
 
 }  // namespace qx

@@ -245,7 +245,7 @@ TEST(Conversion, AppendIntoTableOfOtherOrderAndTypes) {
                   {"text:3", "null", "null", "null"},
                   {"text:5", "null", "null", "null"},
                   {"text:6", "null", "null", "null"}}));
-  EXPECT_NE(res.err.find("4 values were refused by the target and stored as Null: Name (4, first in record 1)"),
+  EXPECT_NE(res.err.find("4 values refused by the target were stored as Null, in field Name (4); the first in source record 1"),
             std::string::npos)
       << res.err;
 }

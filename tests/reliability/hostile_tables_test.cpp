@@ -18,6 +18,7 @@ namespace {
 using fixture::AdtBytes;
 using fixture::AdtTableWriter;
 using fixture::Bytes;
+using fixture::TempDir;
 
 // Where a case puts its files: the table t.adt (and t.adm) in dir.
 struct Files {
