@@ -96,6 +96,13 @@ TEST(Load, SeekRecordSucceedsOnlyForWholeRecords) {
   EXPECT_EQ(t->stream->Position(), start + 2 * 15 + 1);
   t->stream->SetPosition(7);
   EXPECT_FALSE(r.SeekRecord(3));
+  EXPECT_FALSE(r.SeekRecord(-1));
+  EXPECT_EQ(t->stream->Position(), 7);
+  // A negative record number reads no bytes of the file (not the header).
+  EXPECT_TRUE(r.ReadRecord(-1, 0));
+  ASSERT_EQ(t->rec.cells.size(), 2u);
+  EXPECT_EQ(t->rec.cells[0].value, Variant(0));
+  EXPECT_EQ(t->rec.cells[1].value, Variant(""));
   EXPECT_EQ(t->stream->Position(), 7);
 
   // A file cut inside its last record: the record is read from its own
