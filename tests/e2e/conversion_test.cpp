@@ -250,6 +250,32 @@ TEST(Conversion, AppendIntoTableOfOtherOrderAndTypes) {
       << res.err;
 }
 
+// A row the target refuses to save (a duplicate key) is skipped; the
+// following rows are still written, and the run says so.
+TEST(Conversion, RowRefusedBySaveIsSkipped) {
+  TempDir dir;
+  WriteSixWithDeleted(dir.File("six.adt"));
+  const std::string db = dir.File("k.db");
+  Exec(db, "CREATE TABLE six (ID INTEGER PRIMARY KEY, Name TEXT); INSERT INTO six VALUES (3, 'before');");
+  auto res = Quillex({dir.File("six.adt"), db, "/fields=id;name"});
+  ASSERT_EQ(res.exitCode, 0) << res.out;
+  EXPECT_EQ(Query(db, "SELECT ID, Name FROM six ORDER BY ID"),
+            (Rows{{"1", "n1"}, {"3", "before"}, {"5", "n5"}, {"6", "n6"}}));
+  EXPECT_NE(res.err.find("1 row was refused by the target and skipped, the first being record 3"), std::string::npos)
+      << res.err;
+}
+
+// A target file that is no database is never replaced.
+TEST(Conversion, TargetThatIsNoDatabaseStaysUntouched) {
+  TempDir dir;
+  WriteSixWithDeleted(dir.File("six.adt"));
+  test::WriteFileBytes(dir.File("notes.txt"), "my notes, not a database\n");
+  auto res = Quillex({dir.File("six.adt"), dir.File("notes.txt")});
+  EXPECT_EQ(res.exitCode, 1);
+  EXPECT_EQ(res.out.rfind("Exception ", 0), 0u) << res.out;
+  EXPECT_EQ(test::ReadFileBytes(dir.File("notes.txt")), "my notes, not a database\n");
+}
+
 TEST(Conversion, ProtectedTable) {
   TempDir dir;
   AdtTableWriter w;

@@ -118,6 +118,28 @@ TEST(Filter, ErrorMidwayKeepsRowsSavedBefore) {
   EXPECT_EQ(Column(dir.File("t.db"), "SELECT ID FROM orders"), Strings{"1"});
 }
 
+// A field without value is Null in the filter: Null equals only Null and is
+// less than every other value.
+TEST(Filter, NullFields) {
+  TempDir dir;
+  WriteOrders(dir.File("orders.adt"), false, true);  // PAID of record 3 is Null
+  const struct {
+    const char* filter;
+    Strings ids;
+  } cases[] = {
+      {"[PAID]=[PAID]", {"1", "2", "3", "4", "5"}},
+      {"[PAID]<>[PAID]", {}},
+      {"SUBSTITUTE([PAID],\"\",\"\")=[PAID]", {"3"}},  // Null = Null
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    std::string target = dir.File(Numbered("n", n++) + ".db");
+    auto res = Quillex({dir.File("orders.adt"), target, std::string("/filter=") + c.filter});
+    ASSERT_EQ(res.exitCode, 0) << c.filter << "\n" << res.out;
+    EXPECT_EQ(Column(target, "SELECT ID FROM orders ORDER BY rowid"), c.ids) << c.filter;
+  }
+}
+
 TEST(Filter, SyntaxErrorWritesNoRow) {
   TempDir dir;
   WriteOrders(dir.File("orders.adt"));
