@@ -29,6 +29,7 @@ struct Outcome {
 
 // Runs quillex with args; with fileSizeLimit > 0 under that RLIMIT_FSIZE
 // (and the default action of SIGXFSZ, as a shell with `ulimit -f` has it).
+// A run still going after two minutes is killed (signal SIGKILL).
 Outcome RunQuillexLimited(const std::vector<std::string>& args, int64_t fileSizeLimit);
 
 // Starts quillex with args (output discarded); returns its process id.

@@ -126,6 +126,16 @@ INSTANTIATE_TEST_SUITE_P(
                   ::mkdir(f.adm.c_str(), 0755);
                 },
                 "Cannot open file \"{adm}\". Is a directory."},
+        // A FIFO would block the opening read until some writer came: refused
+        // at once instead of hanging.
+        Refused{"MemoFileIsAFifo",
+                [](const Files& f) {
+                  ThreeRecords().WriteFiles(f.adt, f.dir + "/elsewhere.adm");
+                  ::mkfifo(f.adm.c_str(), 0644);
+                },
+                "Cannot open file \"{adm}\". Not a regular file."},
+        Refused{"TableIsAFifo", [](const Files& f) { ::mkfifo(f.adt.c_str(), 0644); },
+                "Cannot open file \"@\". Not a regular file."},
         Refused{"PasswordWithBytesAfterAZero",
                 // The stored password is "ab": the bytes after its zero are not part of it.
                 Damaged([](AdtTableWriter& w) { w.SetPassword(std::string("ab\0cd", 5)); }),
