@@ -136,6 +136,7 @@ void TADT::ParseStream(Stream& stream) {
   try {
     BeginLoad();
     TKeAdvantageTable& table = Table();
+    const int64_t start = stream.Position();
     stream.Read(table.TableHeader.data(), kHeaderSize);
     const uint8_t* h = table.TableHeader.data();
     recordCount_ = static_cast<int32_t>(GetLE32(h + kHdrRecordCount));
@@ -146,6 +147,12 @@ void TADT::ParseStream(Stream& stream) {
       Refuse(std::to_string(fieldCount) + " fields, more than " + std::to_string(kMaxFields));
     if (OnDimensions) OnDimensions(*this, 0, 0, recordCount_, 0, fieldCount);
     LoadDescriptors(stream, fieldCount);
+    // Descriptors the file cannot supply read as zero and would be refused
+    // below as fields outside the record; name the real damage instead.
+    const int64_t descriptorsEnd = start + kHeaderSize + int64_t{kDescriptorSize} * fieldCount;
+    if (fieldCount > 0 && stream.Size() < descriptorsEnd)
+      Refuse("the file ends inside its field descriptors (" + std::to_string(stream.Size() - start) + " of " +
+             std::to_string(descriptorsEnd - start) + " bytes)");
     uint8_t ignored;
     stream.Read(&ignored, 1);
     ValidateStructure();

@@ -21,17 +21,23 @@ void Stream::ReadBuffer(void* buffer, size_t count) {
 }
 
 FileStream::FileStream(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO for reading must not wait for a writer; only
+  // regular files are read (a FIFO or a device has no size and may never
+  // end), so the flag never affects a read.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  std::string reason;
   if (fd_ >= 0) {
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-      ::close(fd_);
-      fd_ = -1;
-      errno = EISDIR;
-    }
+    if (::fstat(fd_, &st) == 0 && !S_ISREG(st.st_mode))
+      reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "Not a regular file";
+  } else {
+    reason = std::strerror(errno);
   }
-  if (fd_ < 0)
-    throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+  if (!reason.empty()) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
+  }
   struct stat st {};
   if (::fstat(fd_, &st) == 0) size_ = static_cast<int64_t>(st.st_size);
 }

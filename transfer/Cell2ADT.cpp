@@ -84,10 +84,6 @@ void TCell2ADT::CheckSource() {
   if (size < 400) refuse("the file ends inside its header (" + std::to_string(size) + " of 400 bytes)");
   const int32_t fields = GetColumnCount();
   if (fields == 0) refuse("its header declares no fields");
-  const int64_t descriptorsEnd = 400 + int64_t{200} * fields;
-  if (size < descriptorsEnd)
-    refuse("the file ends inside its field descriptors (" + std::to_string(size) + " of " +
-           std::to_string(descriptorsEnd) + " bytes)");
   const int32_t records = GetRecordCount();
   if (records < 0) refuse("its header declares a negative record count (" + std::to_string(records) + ")");
   const auto header = AdtReader().GetHeader();

@@ -24,10 +24,10 @@ class TCell2ADT : public TCell2MDB {
   TADT& AdtReader() { return static_cast<TADT&>(*Reader); }
 
  protected:
-  // Refuses a file cut inside its header or field descriptors, a header
-  // without fields or with a negative record count, and records placed
-  // beyond the end of the file: such a table would be walked as made-up
-  // rows, or as none at all, without a word.
+  // Refuses a file cut inside its header, a header without fields or with a
+  // negative record count, and records placed beyond the end of the file:
+  // such a table would be walked as made-up rows, or as none at all,
+  // without a word. (The reader itself refuses cut field descriptors.)
   void CheckSource() override;
 };
 

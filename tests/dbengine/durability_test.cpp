@@ -118,7 +118,9 @@ TEST(Durability, AKilledProcessLeavesAPrefixOfTheSavedRows) {
   ::waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   long long n = PrefixLength(dir.File("k.db"));
-  EXPECT_GE(n, 2 * kSqliteBatchRows);
+  // Batches end by count or, on a slow or busy machine, earlier by time:
+  // either way fewer than a batch of rows follow the last commit.
+  EXPECT_GT(n, rows - kSqliteBatchRows);
   EXPECT_LT(n, rows);
 }
 

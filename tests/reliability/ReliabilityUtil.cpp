@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -95,7 +96,18 @@ Outcome RunQuillexLimited(const std::vector<std::string>& args, int64_t fileSize
   }
   ::close(outFd);
   ::close(errFd);
-  int status = Reap(pid);
+  // A run that hangs (waiting on a FIFO, say) is a finding, not a reason to
+  // stall the suite: it is killed after a generous deadline.
+  int status = 0;
+  bool hung = true;
+  for (int waited = 0; waited < 120000; waited += 5) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      hung = false;
+      break;
+    }
+    ::usleep(5000);
+  }
+  if (hung) status = KillAndReap(pid);
   Outcome o;
   if (WIFEXITED(status)) o.exitCode = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) o.signal = WTERMSIG(status);
@@ -132,7 +144,7 @@ int KillAndReap(pid_t pid) {
   return Reap(pid);
 }
 
-DbState ReadDb(const std::string& path, const std::string& table) {
+DbState ReadDb(const std::string& path, const std::string& table, bool readRows) {
   DbState state;
   state.exists = PathExists(path);
   if (!state.exists) return state;
@@ -170,9 +182,25 @@ DbState ReadDb(const std::string& path, const std::string& table) {
   std::vector<std::vector<std::string>> names;
   query("SELECT name FROM sqlite_master WHERE type='table' AND name='" + table + "'", names);
   state.hasTable = !names.empty();
-  if (state.hasTable) query("SELECT * FROM \"" + table + "\" ORDER BY rowid", state.rows);
+  if (state.hasTable && readRows) query("SELECT * FROM \"" + table + "\" ORDER BY rowid", state.rows);
   sqlite3_close(db);
   return state;
+}
+
+std::string QueryOne(const std::string& path, const std::string& sql, bool readOnly) {
+  sqlite3* db = nullptr;
+  std::string result;
+  if (sqlite3_open_v2(path.c_str(), &db, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+      const unsigned char* text = sqlite3_column_text(stmt, 0);
+      result = text ? reinterpret_cast<const char*>(text) : "";
+    }
+    sqlite3_finalize(stmt);
+  }
+  sqlite3_close(db);
+  return result;
 }
 
 void MakeDb(const std::string& path, const std::vector<std::string>& statements) {

@@ -29,6 +29,7 @@ struct Outcome {
 
 // Runs quillex with args; with fileSizeLimit > 0 under that RLIMIT_FSIZE
 // (and the default action of SIGXFSZ, as a shell with `ulimit -f` has it).
+// A run still going after two minutes is killed (signal SIGKILL).
 Outcome RunQuillexLimited(const std::vector<std::string>& args, int64_t fileSizeLimit);
 
 // Starts quillex with args (output discarded); returns its process id.
@@ -45,7 +46,11 @@ struct DbState {
   bool hasTable = false;   // the table asked for exists
   std::vector<std::vector<std::string>> rows;  // its rows in rowid order ("<null>" for Null)
 };
-DbState ReadDb(const std::string& path, const std::string& table);
+// With readRows false, rows stays empty (for large tables).
+DbState ReadDb(const std::string& path, const std::string& table, bool readRows = true);
+// The first column of the first row of a query, as text ("" when none or
+// when the query fails). Read-only leaves a journal a killed run left alone.
+std::string QueryOne(const std::string& path, const std::string& sql, bool readOnly = false);
 
 // Creates a database at path with the statements given (via sqlite3).
 void MakeDb(const std::string& path, const std::vector<std::string>& statements);

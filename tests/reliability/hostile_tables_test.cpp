@@ -28,7 +28,8 @@ struct Files {
 struct Refused {
   const char* name;
   std::function<void(const Files&)> make;
-  // The report's message line; "@" stands for the table's path.
+  // The report's message line; "@" stands for the table's path, "{adm}"
+  // for its memo file's.
   std::string message;
 };
 
@@ -65,12 +66,14 @@ TEST_P(RefusedTable, ReportsTheFileAndTheProblemAndLeavesTheTargetAlone) {
   TempDir dir;
   Files f{dir.Path(), dir.File("t.adt"), dir.File("t.adm")};
   GetParam().make(f);
-  const std::string expected = Replace(GetParam().message, f.adt);
+  std::string expected = Replace(GetParam().message, f.adt);
+  if (size_t at = expected.find("{adm}"); at != std::string::npos) expected.replace(at, 5, f.adm);
 
   // No target yet: none is created.
   const std::string fresh = dir.File("fresh.db");
   Outcome o = RunQuillexLimited({f.adt, fresh}, 0);
   EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.out.rfind("Exception ", 0), 0u) << o.out;
   EXPECT_NE(o.out.find("\n" + expected + "\n"), std::string::npos) << o.out;
   EXPECT_EQ(o.err, "");
   EXPECT_FALSE(PathExists(fresh));
@@ -105,24 +108,34 @@ INSTANTIATE_TEST_SUITE_P(
                 "Table @ cannot be read: record length 2147483648 exceeds 131072 bytes."},
         Refused{"DataOffsetBeyondTheEnd",
                 Damaged([](AdtTableWriter& w) { w.SetHeader32(adt::kHdrDataOffset, 1000000); }),
-                "Table @ cannot be read: its records start at byte 1000000, beyond the end of the file (1090 "
+                "Table @ cannot be read: its records start at byte 1000000, beyond the end of the file (1084 "
                 "bytes)."},
         Refused{"NegativeRecordCount", Damaged([](AdtTableWriter& w) { w.SetHeader32(adt::kHdrRecordCount, -5); }),
                 "Table @ cannot be read: its header declares a negative record count (-5)."},
         Refused{"FieldOutsideTheRecord",
-                // NAME moved to offset 20: its 10 bytes would end past the 27-byte record.
+                // NAME moved to offset 20: its 10 bytes would end past the 28-byte record.
                 Damaged([](AdtTableWriter& w) { w.PatchDescriptor(1, adt::kDescOffset, {20, 0}); }),
-                "Table @ cannot be read: field 2 (NAME) at offset 20 with length 10 lies outside the record of 27 "
+                "Table @ cannot be read: field 2 (NAME) at offset 20 with length 10 lies outside the record of 28 "
                 "bytes."},
         Refused{"FieldOverRecordByteZero",
                 Damaged([](AdtTableWriter& w) { w.PatchDescriptor(0, adt::kDescOffset, {0, 0}); }),
-                "Table @ cannot be read: field 1 (ID) at offset 0 with length 4 lies outside the record of 27 bytes."},
+                "Table @ cannot be read: field 1 (ID) at offset 0 with length 4 lies outside the record of 28 bytes."},
         Refused{"MemoFileIsADirectory",
                 [](const Files& f) {
                   ThreeRecords().WriteFiles(f.adt, f.dir + "/elsewhere.adm");
                   ::mkdir(f.adm.c_str(), 0755);
                 },
-                "is a directory"},
+                "Cannot open file \"{adm}\". Is a directory."},
+        // A FIFO would block the opening read until some writer came: refused
+        // at once instead of hanging.
+        Refused{"MemoFileIsAFifo",
+                [](const Files& f) {
+                  ThreeRecords().WriteFiles(f.adt, f.dir + "/elsewhere.adm");
+                  ::mkfifo(f.adm.c_str(), 0644);
+                },
+                "Cannot open file \"{adm}\". Not a regular file."},
+        Refused{"TableIsAFifo", [](const Files& f) { ::mkfifo(f.adt.c_str(), 0644); },
+                "Cannot open file \"@\". Not a regular file."},
         Refused{"PasswordWithBytesAfterAZero",
                 // The stored password is "ab": the bytes after its zero are not part of it.
                 Damaged([](AdtTableWriter& w) { w.SetPassword(std::string("ab\0cd", 5)); }),
