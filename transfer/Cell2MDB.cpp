@@ -39,6 +39,8 @@ std::string TransferText(const Variant& value) {
   return VarToText(value);
 }
 
+void AppendTransferText(const Variant& value, std::string& Out) { AppendVarText(value, Out); }
+
 void TCell2MDB::StoreCellValue(TCustomSpreadSheetFile& Sender, int32_t, int32_t Row, int32_t Column,
                                int32_t FormatIndex, const Variant& Value, TAlignment Alignment, TKelCellType) {
   const TKeRange& range = Sender.Range;
@@ -54,15 +56,19 @@ void TCell2MDB::StoreCellValue(TCustomSpreadSheetFile& Sender, int32_t, int32_t 
 }
 
 void TCell2MDB::GetColumnValue(int32_t Index, Variant& Value) {
+  const Variant& v = ColumnValue(Index, Value);
+  if (&v != &Value) Value = v;
+}
+
+const Variant& TCell2MDB::ColumnValue(int32_t Index, Variant& Scratch) const {
   const TKelCell* cell = RowBuffer ? ItemOrNil(RowBuffer->Cols, Index) : nullptr;
   if (cell == nullptr) {
-    Value.SetNull();
-    return;
+    Scratch.SetNull();
+    return Scratch;
   }
-  if (cell->Value.Kind() == VarKind::Boolean)
-    Value = Variant(std::string(cell->Value.AsBoolean() ? "1" : "0"));
-  else
-    Value = cell->Value;
+  if (cell->Value.Kind() != VarKind::Boolean) return cell->Value;
+  Scratch = Variant(std::string(cell->Value.AsBoolean() ? "1" : "0"));
+  return Scratch;
 }
 
 void TCell2MDB::Transfer() {
@@ -145,8 +151,8 @@ void TCell2MDB::WalkRecords() {
     for (int32_t c = 0; c < columns; ++c) {
       if (!IsColumnSelected(c)) continue;
       try {
-        GetColumnValue(c, value);
-        text = TransferText(value);
+        text.clear();
+        AppendTransferText(ColumnValue(c, value), text);
         SetFieldValue(t, text);
       } catch (const std::exception&) {
         // The field refused the value (or it had no text): store Null. An

@@ -83,6 +83,9 @@ class TCell2MDB {
   // The value of column Index in RowBuffer (Null when absent); a Boolean
   // becomes the text "1" or "0".
   void GetColumnValue(int32_t Index, Variant& Value);
+  // The same without a copy: the cell's own value, or Scratch filled with
+  // Null or the Boolean's text.
+  const Variant& ColumnValue(int32_t Index, Variant& Scratch) const;
   static constexpr int32_t GetMaxColumnCount() { return 255; }
 
   // Target operations, in the order Transfer calls them.
@@ -131,6 +134,7 @@ class TCell2MDB {
   std::unique_ptr<Stream> stream_;
   std::unique_ptr<FilterState, FilterStateDeleter> filter_;
   TransferLosses losses_;
+  Variant fieldValue_;  // SetFieldValue's value: its text keeps its capacity
 };
 
 // The field name a source column gets in a new target table: "!", ".",
@@ -142,6 +146,8 @@ std::string CleanFieldName(const std::string& name);
 // The text a value travels as: Null and Empty give "", a text is itself,
 // anything else its locale text form.
 std::string TransferText(const Variant& value);
+// The same, appended to Out (which keeps its capacity from record to record).
+void AppendTransferText(const Variant& value, std::string& Out);
 
 inline constexpr const char* kMaxColumnsMessage = "The max count of columns in table for MS Access database is 255.";
 
