@@ -1,5 +1,12 @@
 #include "MdbReaders.h"
 
+#include <sqlite3.h>
+
+#include <charconv>
+
+#include "dbengine/Dao.h"
+#include "platform/DateUtils.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -13,6 +20,7 @@
 #include <stdexcept>
 
 namespace qx::mdbtest {
+using namespace qx::dao;
 
 namespace {
 
@@ -173,6 +181,68 @@ std::string MdbReaderDate(double v) {
   std::snprintf(buf, sizeof buf, "{\"date\":\"%04d-%02d-%02dT%02lld:%02lld:%02lld.%03lldZ\"}", y, m, d, rest / 3600000,
                 rest / 60000 % 60, rest / 1000 % 60, rest % 1000);
   return buf;
+}
+
+// The text as JSON.stringify writes it.
+static std::string Json(const std::string& utf8) {
+  std::string s = "\"";
+  for (char c : utf8) {
+    switch (c) {
+      case '"': s += "\\\""; break;
+      case '\\': s += "\\\\"; break;
+      case '\n': s += "\\n"; break;
+      case '\r': s += "\\r"; break;
+      case '\t': s += "\\t"; break;
+      case '\b': s += "\\b"; break;
+      case '\f': s += "\\f"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          s += buf;
+        } else {
+          s += c;
+        }
+    }
+  }
+  return s + "\"";
+}
+
+static std::string HexOf(const void* data, size_t n) {
+  static const char* d = "0123456789abcdef";
+  std::string s;
+  for (size_t i = 0; i < n; ++i) {
+    uint8_t c = static_cast<const uint8_t*>(data)[i];
+    s += d[c >> 4];
+    s += d[c & 15];
+  }
+  return s;
+}
+
+// SQLite's cell in the form mdb-reader reports the same value.
+std::string SqliteCellAsMdbReader(sqlite3_stmt* st, int col, int type) {
+  if (sqlite3_column_type(st, col) == SQLITE_NULL) return type == dbBoolean ? "false" : "null";
+  switch (type) {
+    case dbLong: return std::to_string(sqlite3_column_int64(st, col));
+    case dbBoolean: return sqlite3_column_int64(st, col) ? "true" : "false";
+    case dbDouble: {
+      char buf[64];
+      auto r = std::to_chars(buf, buf + sizeof buf, sqlite3_column_double(st, col));
+      return std::string(buf, r.ptr);
+    }
+    case dbDate: {
+      std::string s(reinterpret_cast<const char*>(sqlite3_column_text(st, col)));
+      DateParts p;
+      int n = std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d.%d", &p.year, &p.month, &p.day, &p.hour, &p.minute,
+                          &p.second, &p.msec);
+      if (n < 6) p.msec = 0;
+      return MdbReaderDate(EncodeDateTime(p));
+    }
+    case dbText: case dbMemo:
+      return Json(reinterpret_cast<const char*>(sqlite3_column_text(st, col)));
+    default:
+      return "{\"hex\":\"" + HexOf(sqlite3_column_blob(st, col), size_t(sqlite3_column_bytes(st, col))) + "\"}";
+  }
 }
 
 std::string TempDir() {

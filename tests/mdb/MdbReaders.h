@@ -3,6 +3,8 @@
 // mdbtools (mdb-export, mdb-tables, mdb-count) and the npm package
 // mdb-reader (through tools/mdbjson.js). Tests skip when a reader is not
 // installed.
+#include <sqlite3.h>
+
 #include <map>
 #include <string>
 #include <utility>
@@ -45,6 +47,10 @@ long long CountWithMdbTools(const std::string& file, const std::string& table);
 // 1899-12-30 plus value days by plain arithmetic (also for the days
 // before 1899-12-30, whose time of day it thus reads backwards).
 std::string MdbReaderDate(double value);
+
+// A cell of an SQLite row in the form mdb-reader reports the same value
+// of a field of that type (field type numbers of Dao.h).
+std::string SqliteCellAsMdbReader(sqlite3_stmt* stmt, int column, int fieldType);
 
 // A fresh temporary folder per test program run.
 std::string TempDir();

@@ -77,51 +77,7 @@ void Write(const std::string& path) {
   db->Close();
 }
 
-std::string Hex(const void* data, size_t n) {
-  static const char* d = "0123456789abcdef";
-  std::string s;
-  for (size_t i = 0; i < n; ++i) {
-    uint8_t c = static_cast<const uint8_t*>(data)[i];
-    s += d[c >> 4];
-    s += d[c & 15];
-  }
-  return s;
-}
 
-std::string Json(const std::string& utf8) {
-  std::string s = "\"";
-  for (char c : utf8) {
-    if (c == '"' || c == '\\') s += '\\';
-    s += c;
-  }
-  return s + "\"";
-}
-
-// SQLite's cell in the form mdb-reader reports the same value.
-std::string FromSqlite(sqlite3_stmt* st, int col, int type) {
-  if (sqlite3_column_type(st, col) == SQLITE_NULL) return type == dbBoolean ? "false" : "null";
-  switch (type) {
-    case dbLong: return std::to_string(sqlite3_column_int64(st, col));
-    case dbBoolean: return sqlite3_column_int64(st, col) ? "true" : "false";
-    case dbDouble: {
-      char buf[64];
-      auto r = std::to_chars(buf, buf + sizeof buf, sqlite3_column_double(st, col));
-      return std::string(buf, r.ptr);
-    }
-    case dbDate: {
-      std::string s(reinterpret_cast<const char*>(sqlite3_column_text(st, col)));
-      DateParts p;
-      int n = std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d.%d", &p.year, &p.month, &p.day, &p.hour, &p.minute,
-                          &p.second, &p.msec);
-      if (n < 6) p.msec = 0;
-      return MdbReaderDate(EncodeDateTime(p));
-    }
-    case dbText: case dbMemo:
-      return Json(reinterpret_cast<const char*>(sqlite3_column_text(st, col)));
-    default:
-      return "{\"hex\":\"" + Hex(sqlite3_column_blob(st, col), size_t(sqlite3_column_bytes(st, col))) + "\"}";
-  }
-}
 
 TEST(MdbBackends, SameCasesReadBackAlikeFromSqliteAndMdb) {
   if (auto why = MdbReaderMissing(); !why.empty()) GTEST_SKIP() << why;
@@ -139,7 +95,7 @@ TEST(MdbBackends, SameCasesReadBackAlikeFromSqliteAndMdb) {
   int row = 0;
   while (sqlite3_step(st) == SQLITE_ROW) {
     for (int c = 0; c < int(kFields.size()); ++c)
-      EXPECT_EQ((m.cells[{row, c}]), FromSqlite(st, c, kFields[c].type)) << "row " << row << ", field " << kFields[c].name;
+      EXPECT_EQ((m.cells[{row, c}]), SqliteCellAsMdbReader(st, c, kFields[c].type)) << "row " << row << ", field " << kFields[c].name;
     ++row;
   }
   sqlite3_finalize(st);
