@@ -19,5 +19,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq "${missing[@]}"
 fi
 if [ "${QUILLEX_SKIP_NPM:-0}" != 1 ] && [ ! -d tools/node_modules/mdb-reader ]; then
-  (cd tools && npm ci --no-audit --no-fund --loglevel=error)
+  (cd tools && npm install --no-audit --no-fund --loglevel=error)
 fi
