@@ -16,11 +16,13 @@ bool TADT::ReadRecord(int32_t Index, int32_t Row) {
   // the stream (the bytes the stream lacks read as zero). The position
   // check inside SeekRecord costs no system call when the stream is already
   // there, as it is when records are read in order.
-  if (!SeekRecord(Index)) {
+  // A negative Index names no record: its bytes are all zero.
+  bool readable = Index >= 0;
+  if (readable && !SeekRecord(Index)) {
     int64_t p = RecordPosition(Index);
     if (DataStream->Position() != p) DataStream->SetPosition(p);
   }
-  size_t got = recordLength_ == 0 ? 0 : DataStream->Read(record_.data(), recordLength_);
+  size_t got = recordLength_ == 0 || !readable ? 0 : DataStream->Read(record_.data(), recordLength_);
   if (got < recordLength_) std::memset(record_.data() + got, 0, recordLength_ - got);
 
   TKelRowStatus status = rsNormal;

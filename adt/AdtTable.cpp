@@ -77,7 +77,7 @@ bool TADT::SeekRecord(int32_t Index) {
   bool result = TSpreadSheetFile::SeekRecord(Index);
   if (!DataStream) return false;
   int64_t p = RecordPosition(Index);
-  if (p > DataStream->Size() - static_cast<int64_t>(recordLength_) + 1) return false;
+  if (Index < 0 || p > DataStream->Size() - static_cast<int64_t>(recordLength_) + 1) return false;
   if (DataStream->Position() != p) DataStream->SetPosition(p);
   return result;
 }

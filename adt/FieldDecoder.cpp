@@ -235,7 +235,12 @@ DecodedCell DecodeField(const AdtField& field, const uint8_t* p, Variant& out, s
     }
     case atMoney: {
       if (n > 0 && IsAllZero(p, n)) return DeliverReal(out, 0.0);
-      if (IsEmptyWhenTrimmed(p, n) || Matches(p, n, kNullPattern8, 8)) return Null(out, ictDecimal, taRightJustify);
+      // Money is a binary count, so "empty when trimmed" (every byte 32 or
+      // less) would turn ordinary amounts into Null: 0.08 is 20 03 00 .. 00,
+      // 0.64 is 00 19 00 .. 00. Only blanks and zero bytes (a text-style
+      // empty field, such as eight blanks) and the Null pattern are Null; no
+      // amount in whole cents up to a million has such bytes.
+      if (IsBlankBytes(p, n) || Matches(p, n, kNullPattern8, 8)) return Null(out, ictDecimal, taRightJustify);
       // A signed 64-bit count of ten-thousandths.
       uint8_t b[8];
       Widen(p, n, b);

@@ -23,7 +23,7 @@ struct SyntheticTable {
 inline constexpr int kSyntheticFieldCount = 12;
 
 // Writes `path` (.adt) and, with memos, the .adm beside it.
-inline void WriteSyntheticTable(const std::string& path, const SyntheticTable& spec) {
+inline void WriteSyntheticTable(const std::string& path, const SyntheticTable& options) {
   using fixture::AdtBytes;
   using namespace adt;
   fixture::AdtTableWriter w;
@@ -38,12 +38,12 @@ inline void WriteSyntheticTable(const std::string& path, const SyntheticTable& s
   int total = w.AddField("TOTAL", atMoney, 8, 4);
   int ordered = w.AddField("ORDERED", atDate, 4);
   int stamp = w.AddField("STAMP", atTimeStamp, 8);
-  int note = w.AddField("NOTE", spec.memos ? atMemo : atString, spec.memos ? 9 : 32);
+  int note = w.AddField("NOTE", options.memos ? atMemo : atString, options.memos ? 9 : 32);
 
   constexpr uint32_t kNoteBlocks = 4;  // 32 bytes per note, block size 8
   std::ofstream adt(path, std::ios::binary | std::ios::trunc);
   std::ofstream adm;
-  if (spec.memos) {
+  if (options.memos) {
     adm.open(ChangeFileExt(path, ".adm"), std::ios::binary | std::ios::trunc);
     uint8_t header[8] = {0, 0, 0, 0, 0, 0, 0, 8};
     adm.write(reinterpret_cast<const char*>(header), 8);
@@ -53,15 +53,15 @@ inline void WriteSyntheticTable(const std::string& path, const SyntheticTable& s
   };
   // The deletion chain: each deleted record links to the one before.
   uint32_t lastDeleted = 0;
-  for (uint32_t i = 0; i < spec.records; ++i)
+  for (uint32_t i = 0; i < options.records; ++i)
     if (i % 50 == 49) lastDeleted = i + 1;
   w.SetHeader32(kHdrFirstDeleted, lastDeleted);
-  write(adt, w.HeaderBytes(spec.records));
+  write(adt, w.HeaderBytes(options.records));
 
   static const char* names[] = {"Alder", "Birch", "Cedar", "Dunmore", "Elm", "Fenwick", "Gorse", "Hawthorn"};
   static const char* cities[] = {"Aberdeen", "Bristol", "Cardiff", "Dover", "Exeter"};
   uint32_t previousDeleted = 0;
-  for (uint32_t i = 0; i < spec.records; ++i) {
+  for (uint32_t i = 0; i < options.records; ++i) {
     fixture::AdtRecord r = w.DetachedRecord();
     bool nulls = i % 10 == 9;
     r.Set(id, AdtBytes::Int32(static_cast<int32_t>(i + 1)))
@@ -75,7 +75,7 @@ inline void WriteSyntheticTable(const std::string& path, const SyntheticTable& s
         .Set(total, AdtBytes::Money(static_cast<int64_t>(i) * 12345))
         .Set(ordered, nulls ? fixture::Bytes(4, 0) : AdtBytes::Int32(static_cast<int32_t>(2451545 + i % 9000)))
         .Set(stamp, AdtBytes::TimeStamp(static_cast<int32_t>(2451545 + i % 9000), static_cast<int32_t>(i % 86400000)));
-    if (spec.memos) {
+    if (options.memos) {
       std::string text = "note of record " + std::to_string(i);
       text.resize(kNoteBlocks * 8, ' ');
       adm.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -90,7 +90,7 @@ inline void WriteSyntheticTable(const std::string& path, const SyntheticTable& s
     }
     write(adt, w.RecordBytes(r, link));
   }
-  if (!adt || (spec.memos && !adm)) throw std::runtime_error("cannot write the synthetic table " + path);
+  if (!adt || (options.memos && !adm)) throw std::runtime_error("cannot write the synthetic table " + path);
 }
 
 }  // namespace qx::bench

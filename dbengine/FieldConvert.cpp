@@ -1,6 +1,7 @@
 #include "dbengine/FieldConvert.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "dbengine/FieldTypes.h"
 #include "platform/CodePage.h"
@@ -36,8 +37,30 @@ std::string Describe(const Variant& value) {
 }
 
 bool IsAscii(std::string_view s) {
-  for (char c : s)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  // Eight bytes at a time: any high bit means a character beyond ASCII.
+  size_t i = 0;
+  uint64_t high = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    high |= w;
+  }
+  for (; i < s.size(); ++i) high |= static_cast<unsigned char>(s[i]);
+  return (high & 0x8080808080808080ull) == 0;
+}
+
+// The common form of whole numbers, as the value-to-text conversion writes
+// them: an optional "-" and one to nine digits (always within the Long
+// range). Anything else is left to the system's reader.
+bool PlainDigits(std::string_view s, int32_t& out) {
+  size_t i = !s.empty() && s[0] == '-' ? 1 : 0;
+  if (s.size() == i || s.size() - i > 9) return false;
+  int32_t v = 0;
+  for (size_t k = i; k < s.size(); ++k) {
+    if (s[k] < '0' || s[k] > '9') return false;
+    v = v * 10 + (s[k] - '0');
+  }
+  out = i ? -v : v;
   return true;
 }
 
@@ -61,8 +84,10 @@ void ConvertText(const Variant& value, std::string_view s, int type, int size, c
                  const std::string& table, StoredValue& out) {
   switch (type) {
     case dbBoolean: {
-      bool b;
-      if (!TryTextToBoolean(s, b))
+      // "1" and "0" are what the transfer sends for Boolean values; every
+      // other form goes to the system's reader.
+      bool b = s.size() == 1 && s[0] == '1';
+      if (!(s.size() == 1 && (s[0] == '0' || s[0] == '1')) && !TryTextToBoolean(s, b))
         Refuse(value, field, table, "a Boolean field takes True, False, Yes, No, On, Off or a number");
       out.kind = StoredValue::Kind::Integer;
       out.integer = b ? 1 : 0;
@@ -70,7 +95,7 @@ void ConvertText(const Variant& value, std::string_view s, int type, int size, c
     }
     case dbLong: {
       int32_t i;
-      if (!TryTextToInteger(s, i)) {
+      if (!PlainDigits(s, i) && !TryTextToInteger(s, i)) {
         double d;
         if (TryTextToReal(s, d))
           Refuse(value, field, table, "the number lies outside the range of a Long field (-2147483648 to 2147483647)");
@@ -88,9 +113,8 @@ void ConvertText(const Variant& value, std::string_view s, int type, int size, c
       return;
     }
     case dbDate: {
-      double d;
-      DateParts parts;
-      if (!TryTextToDateTime(s, d) || !DecodeDateTime(d, parts))
+      double d;  // the reader keeps to the years 1 to 9999
+      if (!TryTextToDateTime(s, d))
         Refuse(value, field, table, "a Date/Time field takes a date, a time of day or both");
       out.kind = StoredValue::Kind::DateTime;
       out.real = d;

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <array>
 #include <map>
 
 #include "dbengine/FieldTypes.h"
@@ -55,7 +56,8 @@ struct StmtGuard {
 };
 
 // Appends "YYYY-MM-DD HH:MM:SS" and ".SSS" when the milliseconds are not 0.
-bool FormatDateTime(double value, char (&buf)[32], int& len) {
+// buf holds at least 24 characters.
+bool FormatDateTime(double value, char* buf, int& len) {
   DateParts p;
   if (!DecodeDateTime(value, p)) return false;
   auto put = [&](int v, int digits) {
@@ -138,17 +140,28 @@ class Session {
     Execute("BEGIN", "Cannot start a transaction in database '" + path_ + "'");
     inTransaction_ = true;
     rowsInTransaction_ = 0;
+    nextCommitAt_ = kSqliteBatchRows;
     transactionStart_ = std::chrono::steady_clock::now();
   }
 
-  // Counts a stored row; ends the transaction by count or by time.
+  // Counts a stored row; ends the transaction by count or by time. The row
+  // is stored either way: when the commit fails but the transaction stays
+  // open (another process holds a lock), it is tried again later; only a
+  // commit that lost rows raises.
   void RowStored() {
     ++rowsInTransaction_;
-    if (rowsInTransaction_ >= kSqliteBatchRows) {
-      Commit();
-    } else if ((rowsInTransaction_ & 255) == 0) {
+    bool due = rowsInTransaction_ >= nextCommitAt_;
+    if (!due && (rowsInTransaction_ & 255) == 0) {
       std::chrono::duration<double> age = std::chrono::steady_clock::now() - transactionStart_;
-      if (age.count() >= kSqliteBatchSeconds) Commit();
+      due = age.count() >= kSqliteBatchSeconds;
+    }
+    if (!due) return;
+    try {
+      Commit();
+    } catch (const EEngineError&) {
+      if (!failure_.empty()) throw;
+      nextCommitAt_ = rowsInTransaction_ + kSqliteBatchRows;
+      transactionStart_ = std::chrono::steady_clock::now();
     }
   }
 
@@ -217,6 +230,7 @@ class Session {
   std::string path_;
   bool inTransaction_ = false;
   long long rowsInTransaction_ = 0;
+  long long nextCommitAt_ = kSqliteBatchRows;
   std::chrono::steady_clock::time_point transactionStart_;
   std::string failure_;
   bool failureReported_ = false;
@@ -225,7 +239,10 @@ class Session {
 class SqliteWriter : public RowWriter {
  public:
   SqliteWriter(std::shared_ptr<Session> session, std::string table, std::vector<ColumnSpec> columns)
-      : session_(std::move(session)), table_(std::move(table)), columns_(std::move(columns)) {}
+      : session_(std::move(session)),
+        table_(std::move(table)),
+        columns_(std::move(columns)),
+        dateBuffers_(columns_.size()) {}
   ~SqliteWriter() override {
     sqlite3_finalize(full_);
     for (auto& [mask, stmt] : partial_) sqlite3_finalize(stmt);
@@ -267,10 +284,12 @@ class SqliteWriter : public RowWriter {
         rc = sqlite3_bind_double(stmt, param, v.real);
         break;
       case StoredValue::Kind::DateTime: {
-        char buf[32];
+        // One buffer per parameter: it must live until the step.
+        char* buf = dateBuffers_[static_cast<size_t>(param - 1)].data();
         int len = 0;
-        if (!FormatDateTime(v.real, buf, len)) Fail("Cannot save the row in table '" + table_ + "': a date lies outside the years 1 to 9999.");
-        rc = sqlite3_bind_text(stmt, param, buf, len, SQLITE_TRANSIENT);
+        if (!FormatDateTime(v.real, buf, len))
+          Fail("Cannot save the row in table '" + table_ + "': a date lies outside the years 1 to 9999.");
+        rc = sqlite3_bind_text(stmt, param, buf, len, SQLITE_STATIC);
         break;
       }
       case StoredValue::Kind::Text:
@@ -317,6 +336,7 @@ class SqliteWriter : public RowWriter {
   std::shared_ptr<Session> session_;
   std::string table_;
   std::vector<ColumnSpec> columns_;
+  std::vector<std::array<char, 32>> dateBuffers_;
   sqlite3_stmt* full_ = nullptr;
   std::map<std::vector<uint8_t>, sqlite3_stmt*> partial_;
 };
@@ -407,7 +427,9 @@ class SqliteBackend : public Backend {
 // read and write. `what` starts every message ("Cannot open database 'x'").
 std::shared_ptr<Session> OpenSession(const std::string& path, const std::string& what) {
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(PlainFilePath(path).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  // One connection is used by one thread at a time: SQLite's own locking
+  // per call (serialized mode) would only cost time.
+  int rc = sqlite3_open_v2(PlainFilePath(path).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   auto session = std::make_shared<Session>(raw, path);  // closes raw on every path
   if (raw == nullptr) Fail(what + ": out of memory.");
   if (rc != SQLITE_OK) Fail(what + ": " + sqlite3_errmsg(raw) + ".");

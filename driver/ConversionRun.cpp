@@ -1,5 +1,7 @@
 #include "driver/ConversionRun.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -9,6 +11,7 @@
 
 #include "cells/KelUtils.h"
 #include "dbengine/Dao.h"
+#include "driver/Progress.h"
 #include "transfer/Cell2ADT.h"
 
 namespace qx {
@@ -72,14 +75,21 @@ void RunConversion(const RunOptions& options) {
   engine->MDBFileName = options.TargetPath;
   engine->SetPassword(options.Password);
   engine->TableName = options.TableName;
+  // Standard error only, and only on a terminal: standard output carries
+  // the program's own messages and stays as it is.
+  ProgressLine progress(STDERR_FILENO);
+  if (progress.Active())
+    engine->OnProgress = [&progress](int64_t read, int64_t declared) { progress.Update(read, declared); };
   try {
     engine->Transfer();
   } catch (...) {
+    progress.Finish();
     TransferLosses losses = engine->Losses();
     engine.reset();  // the engine and its reader go before the error is reported
     ReportLosses(losses, options.SourcePath);
     throw;
   }
+  progress.Finish();
   TransferLosses losses = engine->Losses();
   engine.reset();
   ReportLosses(losses, options.SourcePath);

@@ -10,6 +10,7 @@
 #include "driver/ErrorReport.h"
 #include "driver/RunOptions.h"
 #include "driver/Usage.h"
+#include "platform/CodePage.h"
 #include "platform/Console.h"
 #include "platform/FileUtils.h"
 #include "platform/Locale.h"
@@ -25,6 +26,12 @@ int Run() {
     return 0;
   }
   RunOptions options = ReadRunOptions();
+  // The code page comes first: the locale's texts (month names, separators)
+  // are read into it, and an unknown one must stop the run before any file
+  // is opened.
+  if (!SetAnsiCodePage(CodePageNumber(options.CodePage)))
+    throw ECodePageError("Code page " + options.CodePage + " could not be set.");
+  LoadLocaleSettings();
   RunConversion(options);
   ConsoleFlush();
   return 0;
@@ -48,7 +55,6 @@ int RunQuillex(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
   SetCommandLineFromArgv(argc, argv);
   try {
-    LoadLocaleSettings();
     return Run();
   } catch (const std::exception& error) {
     Report(error);

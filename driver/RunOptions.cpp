@@ -2,6 +2,7 @@
 
 #include "cells/KelUtils.h"
 #include "driver/CmdLineHelper.h"
+#include "platform/CodePage.h"
 #include "platform/FileUtils.h"
 
 namespace qx {
@@ -51,6 +52,17 @@ std::string TableNameFromPath(std::string_view sourcePath) {
   return name;
 }
 
+int32_t CodePageNumber(std::string_view value) {
+  static constexpr const char* kHint =
+      " Give the number of a single-byte Windows code page, such as 1252 (Western European), 1250 (Central "
+      "European), 1251 (Cyrillic) or 866 (Cyrillic DOS).";
+  std::optional<int32_t> cp = ParseSwitchInteger(value);
+  if (!cp) throw ECodePageError("\"/CODEPAGE=" + std::string(value) + "\" is not a code page number." + kHint);
+  if (!IsSupportedCodePage(*cp))
+    throw ECodePageError("Code page " + std::to_string(*cp) + " is not supported." + kHint);
+  return *cp;
+}
+
 RunOptions ReadRunOptions() {
   RunOptions o;
   int32_t count = ArgumentCount();
@@ -71,6 +83,8 @@ RunOptions ReadRunOptions() {
       if (!o.FieldList.empty()) o.FieldList = LowerCaseAscii(o.FieldList) + ";";
     } else if (starts("/FILTER=")) {
       o.Filter = arg.substr(8);
+    } else if (starts("/CODEPAGE=")) {
+      o.CodePage = arg.substr(10);
     }
   }
   std::string third = PlatformArgumentText(3);

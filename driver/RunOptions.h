@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Exceptions.h"
+
 namespace qx {
 
 struct RunOptions {
@@ -17,7 +19,23 @@ struct RunOptions {
   std::string FieldList;  // lower-cased names, each followed by ";"; empty = all
   std::string Filter;
   std::string TableName;
+  // "/CODEPAGE=": the Windows code page of the source's 8-bit texts, as
+  // typed; checked by CodePageNumber before anything is opened.
+  std::string CodePage = "1252";
 };
+
+// Raised for a "/CODEPAGE=" value that names no code page this program can
+// convert.
+class ECodePageError : public Exception {
+ public:
+  explicit ECodePageError(const std::string& message) : Exception(message) {}
+  const char* ClassName() const override { return "ECodePageError"; }
+};
+
+// The number of the code page a "/CODEPAGE=" value names (an integer as the
+// other switches take them). Raises ECodePageError when the value is not an
+// integer or not a single-byte code page this platform converts.
+int32_t CodePageNumber(std::string_view value);
 
 // An integer switch value: optional leading blanks, an optional sign, then
 // decimal digits or "$" and hexadecimal digits, and nothing after. Values

@@ -170,6 +170,12 @@ void TExpNode::EvaluateOperator(Variant& value) {
   if (ExpOperatorArity(op) == 0 || ExpOperatorArity(op) != static_cast<int>(children_.size())) {
     throw EKelParseException("Calculate error: syntax tree fault.");
   }
+  if (op == eopNone) {
+    // An operator run the table does not hold, standing alone: nothing to
+    // compute, the value is its text.
+    value = Variant(token_->Text);
+    return;
+  }
   TExpNode& left = *children_[0];
   switch (op) {
     case eopAdd: {

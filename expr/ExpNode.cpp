@@ -24,6 +24,11 @@ TExpNode::~TExpNode() {
   while (!children_.empty()) children_.pop_back();
 }
 
+const TExpToken* TExpNode::Tokens(int index) const {
+  if (index < 0 || index >= static_cast<int>(tokens_.size())) throw EListError(ListIndexMessage(index));
+  return tokens_[static_cast<size_t>(index)];
+}
+
 TExpNode& TExpNode::Children(int index) const {
   if (index < 0 || index >= static_cast<int>(children_.size())) throw EListError(ListIndexMessage(index));
   return *children_[static_cast<size_t>(index)];

@@ -77,7 +77,8 @@ class TExpNode {
   TExpNode* Parent() const { return parent_; }
   const TExpToken* Token() const { return token_; }
   int TokenCount() const { return static_cast<int>(tokens_.size()); }
-  const TExpToken* Tokens(int index) const { return tokens_.at(static_cast<size_t>(index)); }
+  // Token by index; outside the list raises EListError like Children.
+  const TExpToken* Tokens(int index) const;
   int ChildCount() const { return static_cast<int>(children_.size()); }
   // Child by index; outside the list raises EListError
   // "List index out of bounds (%d)" with the index.

@@ -41,6 +41,8 @@ class TKelParser : public TExpNodeOwner {
   bool KeepParsedTree = false;
 
   const Variant& LastValue() const { return lastValue_; }
+  // The owning component given at creation (not used by the engine).
+  void* Owner() const { return owner_; }
 
   // Tokenizes and parses Text; with evaluate, evaluates it into LastValue.
   void Execute(bool evaluate);

@@ -254,13 +254,23 @@ bool IsDigitText(std::string_view t) {
   return true;
 }
 
+namespace {
+
+// The Unicode character classes, whatever the process's own locale is;
+// 0 when the C library has no Unicode locale.
+locale_t UnicodeLocale() {
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  return unicode;
+}
+
+}  // namespace
+
 bool IsAnsiLetter(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
   if (c < 0x80) return false;
   const wint_t w = AnsiCharToWide(c);
-  // The Unicode letter classes, whatever the process's own locale is.
-  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  if (unicode != static_cast<locale_t>(0)) return iswalpha_l(w, unicode) != 0;
+  if (const locale_t unicode = UnicodeLocale(); unicode != static_cast<locale_t>(0))
+    return iswalpha_l(w, unicode) != 0;
   // Without a Unicode locale: the Latin-1 letters and the alphabets of the
   // other single-byte code pages (Latin extended, Greek, Cyrillic, Hebrew,
   // Arabic, Thai ranges).
@@ -274,6 +284,25 @@ bool IsLetterText(std::string_view t) {
   for (char c : t)
     if (!IsAnsiLetter(static_cast<unsigned char>(c))) return false;
   return true;
+}
+
+std::string AnsiUpperText(std::string_view s) {
+  std::string r(s);
+  const locale_t unicode = UnicodeLocale();
+  for (char& c : r) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u >= 'a' && u <= 'z') {
+      c = static_cast<char>(u - 'a' + 'A');
+    } else if (u >= 0x80 && unicode != static_cast<locale_t>(0)) {
+      const wint_t w = AnsiCharToWide(u);
+      const wint_t up = towupper_l(w, unicode);
+      if (up != w && up <= 0xFFFF) {
+        const char b = WideCharToAnsi(static_cast<char16_t>(up));
+        if (AnsiCharToWide(static_cast<unsigned char>(b)) == static_cast<char16_t>(up)) c = b;
+      }
+    }
+  }
+  return r;
 }
 
 }  // namespace qx

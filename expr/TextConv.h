@@ -38,6 +38,10 @@ bool IsDigitText(std::string_view t);
 bool IsLetterText(std::string_view t);
 // Whether one ANSI character is a letter (accented letters included).
 bool IsAnsiLetter(unsigned char c);
+// s upper-cased by the code page's letters (accented letters included); a
+// letter whose capital the code page lacks stays as it is, so the length
+// never changes.
+std::string AnsiUpperText(std::string_view s);
 
 // A 32-bit integer: optional leading blanks, then an optional sign and
 // decimal digits, or "$" and hexadecimal digits; nothing may follow.

@@ -49,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // And out of order, past the end.
       reader.ReadRecord(reader.RecordCount() > 0 ? reader.RecordCount() - 1 : 0, 0);
       reader.ReadRecord(2147483647, 0);
+      reader.ReadRecord(-1, 0);
     }
   } catch (const Exception&) {
     // A refusal with a message is an accepted outcome.

@@ -19,7 +19,8 @@ namespace {
 void ResolveForFuzz(qx::TKelParser&, const std::string& eval, const qx::TEvalArgs& args, int, bool isChild,
                     qx::Variant& value, bool& done) {
   if (eval.empty()) return;
-  const int n = static_cast<int>(eval.size()) * (isChild ? 7 : -3);
+  const int n = static_cast<int>(eval.size() % 100000) * (isChild ? 7 : -3);
+  const int m = n < 0 ? -n : n;
   done = true;
   switch (eval[0]) {
     case 'i': value = qx::Variant(static_cast<int32_t>(n)); break;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "expr/Functions.h"
 #include "expr/TextConv.h"
 #include "platform/Exceptions.h"
 #include "platform/Locale.h"
@@ -106,6 +107,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     double back = 0;
     Check(TryTextToDateTime(FormatDateTime(dt), back) && SameBits(back, dt));
   }
+  double date = 0;
+  if (TryTextToDate(text, date)) {
+    double back = 0;
+    Check(TryTextToDate(FormatDate(date), back) && SameBits(back, date));
+    Check(TryTextToDateTime(text, back) && SameBits(back, date));
+  }
   for (VarKind k : {VarKind::Integer, VarKind::Real, VarKind::Currency, VarKind::Date, VarKind::Boolean,
                     VarKind::WideText, VarKind::Bytes}) {
     try {
@@ -119,6 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)LooksLikeDateTime(text);
   (void)IsDigitText(text);
   (void)IsLetterText(text);
+  try {
+    (void)StrToFloatText(text);
+  } catch (const EConvertError&) {
+  }
   int32_t si = 0;
   if (TryStrToIntText(text, si)) Check(StrToIntText(text) == si);
   const size_t bar = text.find('|');

@@ -165,6 +165,23 @@ char TimeSeparatorOf(const std::string& fmt) {
   return 0;
 }
 
+// Whether every name is spelt (no "?" of a character the code page lacks)
+// and no two are the same, ignoring ASCII letter case (as the date reader
+// compares them).
+bool Usable(const std::array<std::string, 12>& names) {
+  for (const std::string& n : names)
+    if (n.find('?') != std::string::npos) return false;
+  auto fold = [](std::string t) {
+    for (char& c : t)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return t;
+  };
+  for (size_t i = 0; i < names.size(); ++i)
+    for (size_t j = i + 1; j < names.size(); ++j)
+      if (fold(names[i]) == fold(names[j])) return false;
+  return true;
+}
+
 }  // namespace
 
 void LoadLocaleSettings() {
@@ -207,6 +224,12 @@ void LoadLocaleSettings() {
     if (r.Get(static_cast<nl_item>(ABMON_1 + m), v) && !v.empty()) s.ShortMonthNames[static_cast<size_t>(m)] = v;
     if (r.Get(static_cast<nl_item>(MON_1 + m), v) && !v.empty()) s.LongMonthNames[static_cast<size_t>(m)] = v;
   }
+  // Names the ANSI code page cannot spell come out as "???": a date written
+  // with them would not read back to its month, so such a set of names is
+  // not used.
+  const LocaleSettings defaults;
+  if (!Usable(s.ShortMonthNames)) s.ShortMonthNames = defaults.ShortMonthNames;
+  if (!Usable(s.LongMonthNames)) s.LongMonthNames = defaults.LongMonthNames;
   Locale() = s;
 }
 

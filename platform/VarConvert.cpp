@@ -66,20 +66,31 @@ NumberSyntax LocaleSyntax() {
 // part and be followed by exactly three digits.
 bool ScanNumber(std::string_view s, const NumberSyntax& syn, DecimalText& out) {
   s = Trim(s);
-  size_t i = 0, n = s.size();
-  out = DecimalText{};
+  size_t i = 0;
+  const size_t n = s.size();
+  // The strings of out keep their capacity from call to call.
+  out.neg = false;
+  out.digits.clear();
+  out.plain.clear();
+  out.exp10 = 0;
   if (i < n && (s[i] == '+' || s[i] == '-')) {
     out.neg = s[i] == '-';
     ++i;
   }
   if (out.neg) out.plain.push_back('-');
-  std::string int_digits, frac_digits;
+  // digits collects the digits from the first non-zero one on.
+  auto digit = [&](char c) {
+    out.plain.push_back(c);
+    if (c != '0' || !out.digits.empty()) out.digits.push_back(c);
+  };
+  size_t int_count = 0, frac_count = 0;
   while (i < n) {
-    char c = s[i];
+    const char c = s[i];
     if (IsDigit(c)) {
-      int_digits.push_back(c);
+      digit(c);
+      ++int_count;
       ++i;
-    } else if (syn.thousands != 0 && c == syn.thousands && !int_digits.empty()) {
+    } else if (syn.thousands != 0 && c == syn.thousands && int_count != 0) {
       // A group of exactly three digits follows.
       if (i + 3 >= n || !IsDigit(s[i + 1]) || !IsDigit(s[i + 2]) || !IsDigit(s[i + 3])) return false;
       if (i + 4 < n && IsDigit(s[i + 4])) return false;
@@ -88,51 +99,47 @@ bool ScanNumber(std::string_view s, const NumberSyntax& syn, DecimalText& out) {
       break;
     }
   }
+  if (int_count == 0) out.plain.push_back('0');
   if (i < n && (s[i] == syn.decimal || (syn.dot_as_decimal && s[i] == '.'))) {
     ++i;
-    while (i < n && IsDigit(s[i])) frac_digits.push_back(s[i++]);
+    if (i < n && IsDigit(s[i])) out.plain.push_back('.');
+    while (i < n && IsDigit(s[i])) {
+      digit(s[i++]);
+      ++frac_count;
+    }
   }
-  if (int_digits.empty() && frac_digits.empty()) return false;
+  if (int_count == 0 && frac_count == 0) return false;
   int64_t exp = 0;
-  bool exp_neg = false;
-  bool has_exp = false;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
     ++i;
+    bool exp_neg = false;
     if (i < n && (s[i] == '+' || s[i] == '-')) {
       exp_neg = s[i] == '-';
       ++i;
     }
     if (i >= n || !IsDigit(s[i])) return false;
-    has_exp = true;
-    while (i < n && IsDigit(s[i])) {
-      // Beyond a billion the value is zero or out of every range anyway.
-      if (exp < 1000000000) exp = exp * 10 + (s[i] - '0');
-      ++i;
-    }
-  }
-  if (i != n) return false;
-
-  out.plain += int_digits.empty() ? std::string("0") : int_digits;
-  if (!frac_digits.empty()) {
-    out.plain.push_back('.');
-    out.plain += frac_digits;
-  }
-  if (has_exp) {
     out.plain.push_back('e');
     if (exp_neg) out.plain.push_back('-');
-    out.plain += std::to_string(exp);
+    const size_t exp_start = out.plain.size();
+    while (i < n && IsDigit(s[i])) {
+      // Beyond a billion the value is zero or out of every range anyway.
+      if (exp < 1000000000) {
+        exp = exp * 10 + (s[i] - '0');
+        if (exp != 0) out.plain.push_back(s[i]);
+      }
+      ++i;
+    }
+    if (out.plain.size() == exp_start) out.plain.push_back('0');
+    if (exp_neg) exp = -exp;
   }
-  std::string all = int_digits + frac_digits;
-  size_t first = all.find_first_not_of('0');
-  if (first == std::string::npos) {
-    out.digits.clear();
-    out.exp10 = 0;
-    return true;
+  if (i != n) return false;
+  // Trailing zeros of the digits go into the exponent.
+  size_t trailing = 0;
+  while (!out.digits.empty() && out.digits.back() == '0') {
+    out.digits.pop_back();
+    ++trailing;
   }
-  size_t last = all.find_last_not_of('0');
-  out.digits = all.substr(first, last - first + 1);
-  int64_t e = exp_neg ? -exp : exp;
-  out.exp10 = e - static_cast<int64_t>(frac_digits.size()) + static_cast<int64_t>(all.size() - 1 - last);
+  out.exp10 = out.digits.empty() ? 0 : exp - static_cast<int64_t>(frac_count) + static_cast<int64_t>(trailing);
   return true;
 }
 
@@ -384,6 +391,43 @@ void AppendPadded(std::string& out, int v, int width) {
   out.append(buf, end);
 }
 
+void AppendDate(const DateParts& p, std::string& out) {
+  const LocaleSettings& loc = Locale();
+  const std::string& f = loc.ShortDateFormat;
+  for (size_t i = 0; i < f.size();) {
+    const char c = f[i];
+    size_t run = 1;
+    while (i + run < f.size() && f[i + run] == c) ++run;
+    switch (c) {
+      case 'd':
+      case 'D':
+        AppendPadded(out, p.day, run >= 2 ? 2 : 1);
+        break;
+      case 'M':
+      case 'm':
+        if (run >= 4)
+          out += loc.LongMonthNames[static_cast<size_t>(p.month - 1)];
+        else if (run == 3)
+          out += loc.ShortMonthNames[static_cast<size_t>(p.month - 1)];
+        else
+          AppendPadded(out, p.month, static_cast<int>(run));
+        break;
+      case 'y':
+      case 'Y':
+        // Always the whole year: a two-digit year would not read back.
+        AppendPadded(out, p.year, 4);
+        break;
+      case '/':
+        out.append(run, loc.DateSeparator);
+        break;
+      default:
+        out.append(run, c);
+        break;
+    }
+    i += run;
+  }
+}
+
 void AppendDateTime(double dt, std::string& out) {
   DateParts p;
   if (!DecodeDateTime(dt, p)) CastError();
@@ -391,41 +435,7 @@ void AppendDateTime(double dt, std::string& out) {
   const bool is_day0 = p.year == 1899 && p.month == 12 && p.day == 30;
   const bool is_midnight = p.hour == 0 && p.minute == 0 && p.second == 0 && p.msec == 0;
   const bool show_date = !is_day0 || is_midnight;
-  if (show_date) {
-    const std::string& f = loc.ShortDateFormat;
-    for (size_t i = 0; i < f.size();) {
-      const char c = f[i];
-      size_t run = 1;
-      while (i + run < f.size() && f[i + run] == c) ++run;
-      switch (c) {
-        case 'd':
-        case 'D':
-          AppendPadded(out, p.day, run >= 2 ? 2 : 1);
-          break;
-        case 'M':
-        case 'm':
-          if (run >= 4)
-            out += loc.LongMonthNames[static_cast<size_t>(p.month - 1)];
-          else if (run == 3)
-            out += loc.ShortMonthNames[static_cast<size_t>(p.month - 1)];
-          else
-            AppendPadded(out, p.month, static_cast<int>(run));
-          break;
-        case 'y':
-        case 'Y':
-          // Always the whole year: a two-digit year would not read back.
-          AppendPadded(out, p.year, 4);
-          break;
-        case '/':
-          out.append(run, loc.DateSeparator);
-          break;
-        default:
-          out.append(run, c);
-          break;
-      }
-      i += run;
-    }
-  }
+  if (show_date) AppendDate(p, out);
   if (!is_midnight) {
     if (show_date) out.push_back(' ');
     AppendPadded(out, p.hour, 1);
@@ -538,6 +548,14 @@ std::string FormatDateTime(double dt) {
   return s;
 }
 
+std::string FormatDate(double dt) {
+  DateParts p;
+  if (!DecodeDateTime(dt, p)) CastError();
+  std::string s;
+  AppendDate(p, s);
+  return s;
+}
+
 void AppendVarText(const Variant& v, std::string& out) {
   switch (v.Kind()) {
     case VarKind::Empty:
@@ -563,8 +581,15 @@ std::string VarToText(const Variant& v) {
 
 // ---- text to value ----------------------------------------------------------
 
+// Scratch for the readers: its strings keep their capacity, so reading a
+// number allocates nothing once warmed up.
+DecimalText& Scratch() {
+  static thread_local DecimalText scratch;
+  return scratch;
+}
+
 bool TryTextToInteger(std::string_view s, int32_t& out) {
-  DecimalText d;
+  DecimalText& d = Scratch();
   int64_t v = 0;
   if (!ScanNumber(s, LocaleSyntax(), d) || !DecimalToScaled(d, 0, 2147483647u, 2147483648u, v)) return false;
   out = static_cast<int32_t>(v);
@@ -572,12 +597,12 @@ bool TryTextToInteger(std::string_view s, int32_t& out) {
 }
 
 bool TryTextToReal(std::string_view s, double& out) {
-  DecimalText d;
+  DecimalText& d = Scratch();
   return ScanNumber(s, LocaleSyntax(), d) && DecimalToDouble(d, out);
 }
 
 bool TryTextToCurrency(std::string_view s, Currency& out) {
-  DecimalText d;
+  DecimalText& d = Scratch();
   int64_t raw = 0;
   if (!ScanNumber(s, LocaleSyntax(), d) ||
       !DecimalToScaled(d, 4, static_cast<unsigned __int128>(INT64_MAX), static_cast<unsigned __int128>(INT64_MAX) + 1,
@@ -616,12 +641,27 @@ bool TryTextToDateTime(std::string_view s, double& out) {
     return true;
   }
   // A date, blanks, a time of day. The date may hold blanks itself when the
-  // locale separates its fields by blanks, so try every split.
-  for (size_t i = 0; i < s.size(); ++i) {
+  // locale separates its fields by blanks, so try every split within the
+  // longest date there is (two month names are never that long), which also
+  // keeps long texts from costing quadratic time.
+  constexpr size_t kLongestDate = 64;
+  for (size_t i = 0; i < s.size() && i <= kLongestDate; ++i) {
     if (!IsBlankChar(s[i])) continue;
     if (ParseDate(s.substr(0, i), date) && ParseTime(s.substr(i + 1), ms)) return ComposeChecked(date, ms, out);
   }
   return false;
+}
+
+bool TryTextToDate(std::string_view s, double& out) {
+  s = Trim(s);
+  double date = 0;
+  if (s.find_first_of(" T") == std::string_view::npos && ParseIsoDateTime(s, date)) {
+    out = date;
+    return true;
+  }
+  if (!ParseDate(s, date)) return false;
+  out = date;
+  return true;
 }
 
 // ---- kind conversions -----------------------------------------------------

@@ -33,6 +33,8 @@ std::string FormatCurrency(Currency v);
 // is not midnight, with ".zzz" when the milliseconds are not 0. Day 0 at
 // midnight gives the short date of 1899-12-30.
 std::string FormatDateTime(double dt);
+// The short date alone (the time of day is not shown).
+std::string FormatDate(double dt);
 
 // ---- text to value (never raise) ------------------------------------------
 // Leading and trailing blanks are allowed everywhere.
@@ -54,6 +56,9 @@ bool TryTextToBoolean(std::string_view s, bool& out);
 // designators, fractional seconds), a bare time of day, or ISO 8601
 // "yyyy-mm-dd[( |T)hh:nn[:ss[.fff]]]". Years 1..9999.
 bool TryTextToDateTime(std::string_view s, double& out);
+// A date alone, without a time of day: the locale short date or ISO 8601
+// "yyyy-mm-dd".
+bool TryTextToDate(std::string_view s, double& out);
 
 // ---- kind conversions (raise) --------------------------------------------
 // Empty converts to 0, false or ""; Null raises EVariantTypeCastError.

@@ -97,7 +97,9 @@ void TCell2MDB::SetFieldValue(int32_t Index, const std::string& Text) {
   } else if (IsBinaryField(*field)) {
     field->SetValue(Variant(ByteArray(Text.begin(), Text.end())));
   } else {
-    field->SetValue(Variant(Text));
+    if (!fieldValue_.IsText()) fieldValue_ = Variant(std::string());
+    fieldValue_.MutableText().assign(Text);
+    field->SetValue(fieldValue_);
   }
 }
 

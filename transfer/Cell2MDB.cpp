@@ -23,14 +23,23 @@ std::string TCell2MDB::GetColumnName(int32_t) { return std::string(); }
 
 bool TCell2MDB::IsColumnSelected(int32_t Index) {
   if (FieldList.empty()) return true;
-  std::string needle = ";" + LowerCaseAscii(GetColumnName(Index)) + ";";
-  return (";" + FieldList).find(needle) != std::string::npos;
+  // ";name;" must occur in ";" + FieldList: the name followed by ";", at
+  // the list's start or right after a ";".
+  const std::string name = LowerCaseAscii(GetColumnName(Index));
+  const std::string& list = FieldList;
+  for (size_t at = list.find(name); at != std::string::npos; at = list.find(name, at + 1)) {
+    const size_t end = at + name.size();
+    if ((at == 0 || list[at - 1] == ';') && end < list.size() && list[end] == ';') return true;
+  }
+  return false;
 }
 
 std::string TransferText(const Variant& value) {
   if (value.IsText()) return value.AsText();
   return VarToText(value);
 }
+
+void AppendTransferText(const Variant& value, std::string& Out) { AppendVarText(value, Out); }
 
 void TCell2MDB::StoreCellValue(TCustomSpreadSheetFile& Sender, int32_t, int32_t Row, int32_t Column,
                                int32_t FormatIndex, const Variant& Value, TAlignment Alignment, TKelCellType) {
@@ -47,15 +56,19 @@ void TCell2MDB::StoreCellValue(TCustomSpreadSheetFile& Sender, int32_t, int32_t 
 }
 
 void TCell2MDB::GetColumnValue(int32_t Index, Variant& Value) {
+  const Variant& v = ColumnValue(Index, Value);
+  if (&v != &Value) Value = v;
+}
+
+const Variant& TCell2MDB::ColumnValue(int32_t Index, Variant& Scratch) const {
   const TKelCell* cell = RowBuffer ? ItemOrNil(RowBuffer->Cols, Index) : nullptr;
   if (cell == nullptr) {
-    Value.SetNull();
-    return;
+    Scratch.SetNull();
+    return Scratch;
   }
-  if (cell->Value.Kind() == VarKind::Boolean)
-    Value = Variant(std::string(cell->Value.AsBoolean() ? "1" : "0"));
-  else
-    Value = cell->Value;
+  if (cell->Value.Kind() != VarKind::Boolean) return cell->Value;
+  Scratch = Variant(std::string(cell->Value.AsBoolean() ? "1" : "0"));
+  return Scratch;
 }
 
 void TCell2MDB::Transfer() {
@@ -65,6 +78,7 @@ void TCell2MDB::Transfer() {
     return;
   }
   losses_ = TransferLosses();
+  filter_.reset();
   // RowBuffer and the stream live exactly as long as this call.
   struct Scope {
     TCell2MDB& self;
@@ -94,6 +108,9 @@ void TCell2MDB::Transfer() {
   if (!exists) CreateTable(TableName);
   OpenTable(TableName);
 
+  // A filter that does not parse ends the run before any row is written,
+  // also when no record would reach its evaluation.
+  if (!Filter.empty()) ParseFilter(Filter);
   WalkRecords();
   CloseTarget();
 }
@@ -113,31 +130,35 @@ void TCell2MDB::WalkRecords() {
       break;
     }
     RowBuffer->ClearValues();
-    bool read = Reader->ReadRecord(n, n);
+    const bool read = Reader->ReadRecord(n, n);
     const int32_t p = n;
     ++n;
-    bool accepted = read;
+    if (OnProgress) OnProgress(n, GetRecordCount());
+    // The filter sees the record's values, so it is evaluated only for a
+    // record that was delivered and lies in the window: a deleted record or
+    // one outside the window leaves every column Null in RowBuffer, and a
+    // filter valid for every real record could fail on such a phantom.
+    if (!read) continue;
+    if (p < firstRow - 1 || p > lastRow - 1) continue;
     if (!Filter.empty()) {
       Variant result;
       EvaluateFilter(Filter, result);
-      accepted = VarToBoolean(result) && read;
+      if (!VarToBoolean(result)) continue;
     }
-    if (!accepted) continue;
-    if (p < firstRow - 1 || p > lastRow - 1) continue;
     ++taken;
     AddRecord();
     int32_t t = 0;
     for (int32_t c = 0; c < columns; ++c) {
       if (!IsColumnSelected(c)) continue;
       try {
-        GetColumnValue(c, value);
-        text = TransferText(value);
+        text.clear();
+        AppendTransferText(ColumnValue(c, value), text);
         SetFieldValue(t, text);
       } catch (const std::exception&) {
         // The field refused the value (or it had no text): store Null. An
         // error from this second attempt ends the run.
         SetFieldValue(t, std::string());
-        NoteRefusedValue(t, int64_t{p} + 1);
+        NoteRefusedValue(c, int64_t{p} + 1);
       }
       ++t;
     }
@@ -147,6 +168,16 @@ void TCell2MDB::WalkRecords() {
       // The row is lost; the walk goes on.
       if (losses_.skippedRows++ == 0) losses_.firstSkippedRecord = int64_t{p} + 1;
     }
+  }
+}
+
+void TCell2MDB::NoteRefusedValue(int32_t column, int64_t record) {
+  // Named after the source column: asking the target for its field's name
+  // would be one more call on a recordset that just refused a value.
+  auto& loss = losses_.refusedValues[GetColumnName(column)];
+  if (loss.count++ == 0) {
+    loss.firstRecord = record;
+    loss.fieldIndex = column;
   }
 }
 
@@ -160,20 +191,6 @@ void TCell2MDB::NoteMissingRecords(int32_t nextPosition) {
   losses_.declaredRecords = declared;
   losses_.firstMissingRecord = first;
   losses_.lastMissingRecord = last;
-}
-
-void TCell2MDB::NoteRefusedValue(int32_t fieldIndex, int64_t record) {
-  std::string name;
-  try {
-    name = Recordset->GetFields().Item(fieldIndex)->Name();
-  } catch (const std::exception&) {
-    name = "#" + std::to_string(fieldIndex + 1);
-  }
-  auto& loss = losses_.refusedValues[name];
-  if (loss.count++ == 0) {
-    loss.firstRecord = record;
-    loss.fieldIndex = fieldIndex;
-  }
 }
 
 }  // namespace qx

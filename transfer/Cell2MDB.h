@@ -8,6 +8,7 @@
 // source stream. The three engine references are released by CloseTarget
 // or, at the latest, by the destructor.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -27,11 +28,11 @@ namespace qx {
 // 1-based source record positions, as /first= and /last= count them.
 struct TransferLosses {
   struct FieldLoss {
-    int32_t fieldIndex = 0;  // position of the field in the target table
+    int32_t fieldIndex = 0;  // source column of the field (orders the report)
     int64_t count = 0;
     int64_t firstRecord = 0;
   };
-  std::map<std::string, FieldLoss> refusedValues;  // by target field name
+  std::map<std::string, FieldLoss> refusedValues;  // by source column name
   int64_t skippedRows = 0;
   int64_t firstSkippedRecord = 0;
   int64_t declaredRecords = 0;     // the record count the source declares
@@ -52,6 +53,9 @@ class TCell2MDB {
   bool CopyMode = false;
   std::string FieldList;  // lower-case names, each followed by ";"; empty = all
   std::string Filter;
+  // Called once per record read by the walk, with the records read so far
+  // and the record count the source declares. Unassigned: not called.
+  std::function<void(int64_t recordsRead, int64_t declared)> OnProgress;
 
   // A descendant's constructor calls its CreateReader.
   TCell2MDB() = default;
@@ -79,6 +83,9 @@ class TCell2MDB {
   // The value of column Index in RowBuffer (Null when absent); a Boolean
   // becomes the text "1" or "0".
   void GetColumnValue(int32_t Index, Variant& Value);
+  // The same without a copy: the cell's own value, or Scratch filled with
+  // Null or the Boolean's text.
+  const Variant& ColumnValue(int32_t Index, Variant& Scratch) const;
   static constexpr int32_t GetMaxColumnCount() { return 255; }
 
   // Target operations, in the order Transfer calls them.
@@ -111,18 +118,23 @@ class TCell2MDB {
 
  private:
   void WalkRecords();
-  void NoteRefusedValue(int32_t fieldIndex, int64_t record);
+  void NoteRefusedValue(int32_t column, int64_t record);
   void NoteMissingRecords(int32_t nextPosition);
+  // Tokenizes and parses Text for the evaluations to come; raises its
+  // syntax errors.
+  void ParseFilter(const std::string& Text);
 
   struct FilterState;
   struct FilterStateDeleter {
     void operator()(FilterState* state) const;
   };
+  FilterState& PreparedFilter();
   int32_t FilterColumnIndex(const std::string& name);
 
   std::unique_ptr<Stream> stream_;
   std::unique_ptr<FilterState, FilterStateDeleter> filter_;
   TransferLosses losses_;
+  Variant fieldValue_;  // SetFieldValue's value: its text keeps its capacity
 };
 
 // The field name a source column gets in a new target table: "!", ".",
@@ -134,6 +146,8 @@ std::string CleanFieldName(const std::string& name);
 // The text a value travels as: Null and Empty give "", a text is itself,
 // anything else its locale text form.
 std::string TransferText(const Variant& value);
+// The same, appended to Out (which keeps its capacity from record to record).
+void AppendTransferText(const Variant& value, std::string& Out);
 
 inline constexpr const char* kMaxColumnsMessage = "The max count of columns in table for MS Access database is 255.";
 

@@ -43,17 +43,17 @@ struct TCell2MDB::FilterState {
 void TCell2MDB::FilterStateDeleter::operator()(FilterState* state) const { delete state; }
 
 int32_t TCell2MDB::FilterColumnIndex(const std::string& name) {
-  const auto& names = filter_->columnNames;
+  const auto& names = PreparedFilter().columnNames;
   for (size_t i = 0; i < names.size(); ++i)
     if (SameTextAscii(names[i], name)) return static_cast<int32_t>(i);
   return -1;
 }
 
-void TCell2MDB::EvaluateFilter(const std::string& Text, Variant& Value) {
+TCell2MDB::FilterState& TCell2MDB::PreparedFilter() {
   if (!filter_) {
-    // The parsed tree is kept from record to record: the text never
-    // changes, and it is parsed at the first evaluation, so results and
-    // errors stay those of parsing anew each time.
+    // One parser serves every record and keeps the tree it parsed: the text
+    // never changes during a run, and evaluating the kept tree gives the
+    // results and errors of parsing it anew.
     filter_.reset(new FilterState);
     filter_->parser = std::make_unique<TKelParser>();
     filter_->parser->KeepParsedTree = true;
@@ -62,8 +62,19 @@ void TCell2MDB::EvaluateFilter(const std::string& Text, Variant& Value) {
     const int32_t columns = GetColumnCount();
     for (int32_t c = 0; c < columns; ++c) filter_->columnNames.push_back(UpperCaseAscii(GetColumnName(c)));
   }
-  filter_->parser->Text = Text;
-  Value = filter_->parser->Calculate();
+  return *filter_;
+}
+
+void TCell2MDB::ParseFilter(const std::string& Text) {
+  FilterState& state = PreparedFilter();
+  state.parser->Text = Text;
+  state.parser->Execute(false);
+}
+
+void TCell2MDB::EvaluateFilter(const std::string& Text, Variant& Value) {
+  FilterState& state = PreparedFilter();
+  state.parser->Text = Text;
+  Value = state.parser->Calculate();
 }
 
 void TCell2MDB::FilterEvaluate(const TEvalArgs& Args, int ArgCount, Variant& Value, bool& Done) {

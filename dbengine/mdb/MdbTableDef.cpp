@@ -131,7 +131,7 @@ std::vector<Page> LayTableDef(const Bytes& stream, const std::vector<uint32_t>& 
     pos += n;
     p[0] = 0x02;
     p[1] = 0x01;
-    long used = long(start + n) + (i == 0 ? 0 : 0);
+    long used = long(start + n);  // bytes of this page, header included
     long free = long(kPageSize) - used - 8;
     PutU16(&p[2], uint16_t(free < 0 ? 0 : free));
     PutU32(&p[4], i + 1 < pages.size() ? pages[i + 1] : 0);

@@ -96,6 +96,13 @@ TEST(Load, SeekRecordSucceedsOnlyForWholeRecords) {
   EXPECT_EQ(t->stream->Position(), start + 2 * 15 + 1);
   t->stream->SetPosition(7);
   EXPECT_FALSE(r.SeekRecord(3));
+  EXPECT_FALSE(r.SeekRecord(-1));
+  EXPECT_EQ(t->stream->Position(), 7);
+  // A negative record number reads no bytes of the file (not the header).
+  EXPECT_TRUE(r.ReadRecord(-1, 0));
+  ASSERT_EQ(t->rec.cells.size(), 2u);
+  EXPECT_EQ(t->rec.cells[0].value, Variant(0));
+  EXPECT_EQ(t->rec.cells[1].value, Variant(""));
   EXPECT_EQ(t->stream->Position(), 7);
 
   // A file cut inside its last record: the record is read from its own
@@ -107,6 +114,28 @@ TEST(Load, SeekRecordSucceedsOnlyForWholeRecords) {
   ASSERT_EQ(cut->rec.cells.size(), 2u);
   EXPECT_EQ(cut->rec.cells[0].value, Variant(3));
   EXPECT_EQ(cut->rec.cells[1].value, Variant("n"));
+}
+
+TEST(Load, ReadRecordWithoutHandlerOrStreamDeliversNothing) {
+  TADT idle;
+  EXPECT_TRUE(idle.ReadRecord(0, 0));  // nothing loaded
+  EXPECT_EQ(idle.CurrentRecord, 0);
+
+  AdtTableWriter w = ThreeRecords();
+  MemoryStream stream(w.TableBytes());
+  TADT r;
+  std::vector<int32_t> progress;
+  int statuses = 0;
+  r.OnLoadProgress = [&](TCustomSpreadSheetFile&, int32_t pos, int32_t total) {
+    progress.push_back(pos);
+    EXPECT_EQ(total, 3);
+  };
+  r.OnRecordStatusChanged = [&](TCustomSpreadSheetFile&, int32_t, int32_t, TKelRowStatus) { ++statuses; };
+  r.ParseStream(stream);
+  EXPECT_TRUE(r.ReadRecord(1, 0));
+  EXPECT_TRUE(r.ReadRecord(2, 1));
+  EXPECT_EQ(progress, (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(statuses, 0);
 }
 
 TEST(Load, DeletedRecordsFollowTheChainAndTheStatusFilter) {

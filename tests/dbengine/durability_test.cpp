@@ -6,6 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "EngineTestUtil.h"
 #include "dbengine/Engine.h"
 #include "dbengine/SqliteBackend.h"
@@ -79,6 +82,26 @@ TEST(Durability, SchemaChangesCommitTheRowsBeforeThem) {
   test::CreateTable(*t.db, "Other", {{"x", dbLong, 0}});
   EXPECT_EQ(PrefixLength(dir.File("c.db")), 3);
   t.db->Close();
+}
+
+TEST(Durability, ACommitBlockedByAnotherReaderDoesNotFailTheSave) {
+  // Another connection reads the file while rows are saved: the grouped
+  // commit cannot take its lock (after SQLite's wait), but the row is
+  // stored and committed later, so its Update must succeed.
+  TempDir dir;
+  Target t = NewTarget(dir.File("l.db"));
+  sqlite3* reader = nullptr;
+  ASSERT_EQ(sqlite3_open(dir.File("l.db").c_str(), &reader), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM T;", nullptr, nullptr, nullptr), SQLITE_OK);
+  SaveRows(*t.rs, 0, 255);
+  std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(kSqliteBatchSeconds * 1000) + 100));
+  EXPECT_NO_THROW(SaveRows(*t.rs, 255, 256));  // the commit is due now, and blocked
+  sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(reader);
+  SaveRows(*t.rs, 256, 300);
+  t.rs->Close();
+  t.db->Close();
+  EXPECT_EQ(PrefixLength(dir.File("l.db")), 300);
 }
 
 TEST(Durability, AKilledProcessLeavesAPrefixOfTheSavedRows) {

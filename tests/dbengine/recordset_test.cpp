@@ -5,6 +5,7 @@
 #include "EngineTestUtil.h"
 #include "dbengine/Engine.h"
 #include "dbengine/FieldTypes.h"
+#include "platform/Locale.h"
 
 namespace qx::dao {
 namespace {
@@ -20,28 +21,25 @@ ByteArray Bytes(std::initializer_list<int> v) {
   return b;
 }
 
-// A one-field table of the given type in a new database, written with one
-// row per value; returns the stored values as "typeof:value" texts.
-class OneField {
+// One table with one field per case ("c0", "c1", ...), in a new database.
+class CaseTable {
  public:
-  OneField(int type, int size) : db_(engine_->CreateDatabase(dir_.File("v.db"), "", 0)) {
-    test::CreateTable(*db_, "T", {{"v", type, size}});
+  template <typename Case>
+  explicit CaseTable(const std::vector<Case>& cases) : db_(engine_->CreateDatabase(dir_.File("v.db"), "", 0)) {
+    std::vector<test::FieldDef> fields;
+    for (size_t i = 0; i < cases.size(); ++i) fields.push_back({"c" + std::to_string(i), cases[i].type, cases[i].size});
+    test::CreateTable(*db_, "T", fields);
     rs_ = db_->OpenRecordset("T", dbOpenTable, 0, dbPessimistic);
-  }
-  void Save(const Variant& value) {
     rs_->AddNew();
-    rs_->GetFields().Item(0)->SetValue(value);
+  }
+  Field& operator[](size_t i) { return *rs_->GetFields().Item(static_cast<int>(i)); }
+  // Saves the row; returns its stored values as "typeof:value" texts.
+  std::vector<std::string> SaveAndRead() {
     rs_->Update(dbUpdateRegular, false);
-  }
-  void Set(const Variant& value) {
-    rs_->AddNew();
-    rs_->GetFields().Item(0)->SetValue(value);
-  }
-  std::string Stored() {
     rs_->Close();
     db_->Close();
-    Rows rows = SqliteReader(dir_.File("v.db")).Query("SELECT v FROM T", true);
-    return rows.size() == 1 ? rows[0][0] : "rows: " + std::to_string(rows.size());
+    Rows rows = SqliteReader(dir_.File("v.db")).Query("SELECT * FROM T", true);
+    return rows.at(0);
   }
 
  private:
@@ -60,7 +58,7 @@ struct StoreCase {
 
 TEST(Recordset, TextConvertsToEveryFieldType) {
   const std::string hundredK(100000, 'm');
-  const StoreCase cases[] = {
+  const std::vector<StoreCase> cases = {
       // Boolean: stored as 1 or 0.
       {dbBoolean, 0, "1", "integer:1"},       {dbBoolean, 0, "0", "integer:0"},
       {dbBoolean, 0, "-1", "integer:1"},      {dbBoolean, 0, "2.5", "integer:1"},
@@ -72,6 +70,8 @@ TEST(Recordset, TextConvertsToEveryFieldType) {
       {dbLong, 0, "2147483647", "integer:2147483647"},
       {dbLong, 0, "2.5", "integer:2"},        {dbLong, 0, "3.5", "integer:4"},
       {dbLong, 0, "-2.5", "integer:-2"},      {dbLong, 0, "1,234", "integer:1234"},
+      {dbLong, 0, "-0", "integer:0"},         {dbLong, 0, "000001234", "integer:1234"},
+      {dbLong, 0, "1234567890", "integer:1234567890"}, {dbLong, 0, " 42 ", "integer:42"},
       // Double.
       {dbDouble, 0, "1.5", "real:1.5"},       {dbDouble, 0, "-0.25", "real:-0.25"},
       {dbDouble, 0, "1,234.5", "real:1234.5"}, {dbDouble, 0, "1e300", "real:1.0e+300"},
@@ -102,12 +102,42 @@ TEST(Recordset, TextConvertsToEveryFieldType) {
       {dbDate, 0, Variant::Null(), "NULL"},    {dbText, 5, Variant::Null(), "NULL"},
       {dbLongBinary, 0, Variant(), "NULL"},
   };
-  for (const StoreCase& c : cases) {
-    SCOPED_TRACE(FieldTypeName(c.type) + " " + (c.value.IsText() ? c.value.AsText().substr(0, 40) : VarKindName(c.value.Kind())));
-    OneField t(c.type, c.size);
-    t.Save(c.value);
-    EXPECT_EQ(t.Stored(), c.stored);
+  CaseTable table(cases);
+  for (size_t i = 0; i < cases.size(); ++i) table[i].SetValue(cases[i].value);
+  std::vector<std::string> stored = table.SaveAndRead();
+  ASSERT_EQ(stored.size(), cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const StoreCase& c = cases[i];
+    EXPECT_EQ(stored[i], c.stored) << FieldTypeName(c.type) << " "
+                                   << (c.value.IsText() ? c.value.AsText().substr(0, 40) : VarKindName(c.value.Kind()));
   }
+}
+
+TEST(Recordset, NumbersAndDatesFollowTheLocale) {
+  LocaleScope keep;
+  Locale().DecimalSeparator = ',';
+  Locale().ThousandSeparator = '.';
+  Locale().DateSeparator = '.';
+  Locale().ShortDateFormat = "dd.MM.yyyy";
+  Locale().TimeAMString = Locale().TimePMString = "";
+  const std::vector<StoreCase> cases = {
+      {dbDouble, 0, "1.234,5", "real:1234.5"},
+      {dbDouble, 0, "-0,125", "real:-0.125"},
+      {dbLong, 0, "2,5", "integer:2"},
+      {dbDate, 0, "29.02.2024", "text:2024-02-29 00:00:00"},
+      {dbDate, 0, "29.02.2024 13:45:10,5", "text:2024-02-29 13:45:10.500"},
+      {dbDate, 0, "2024-02-29 13:45", "text:2024-02-29 13:45:00"},
+  };
+  CaseTable table(cases);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    try {
+      table[i].SetValue(cases[i].value);
+    } catch (const EEngineError& e) {
+      ADD_FAILURE() << e.Message();
+    }
+  }
+  std::vector<std::string> stored = table.SaveAndRead();
+  for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(stored[i], cases[i].stored) << cases[i].value.AsText();
 }
 
 TEST(Recordset, DoublesAreStoredBitForBit) {
@@ -145,7 +175,7 @@ struct RefuseCase {
 };
 
 TEST(Recordset, RefusedValuesRaiseAndLeaveTheFieldAsItWas) {
-  const RefuseCase cases[] = {
+  const std::vector<RefuseCase> cases = {
       {dbText, 5, "123456", "the text has 6 characters and the field holds at most 5 characters"},
       {dbLong, 0, "abc", "a Long field takes a whole number"},
       {dbLong, 0, "", "a Long field takes a whole number"},
@@ -168,20 +198,18 @@ TEST(Recordset, RefusedValuesRaiseAndLeaveTheFieldAsItWas) {
       {dbLong, 0, Bytes({1}), "binary data cannot be stored in a Long field"},
       {dbMemo, 0, Bytes({1}), "binary data cannot be stored in a Memo field"},
   };
-  for (const RefuseCase& c : cases) {
-    SCOPED_TRACE(c.reason);
-    OneField t(c.type, c.size);
-    t.Set(Variant::Null());
-    EXPECT_ENGINE_ERROR(t.Save(c.value), "Cannot store ", "in field 'v' of table 'T'", c.reason);
+  CaseTable table(cases);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].reason);
+    table[i].SetValue(Variant::Null());
+    const std::string field = "in field 'c" + std::to_string(i) + "' of table 'T'";
+    EXPECT_ENGINE_ERROR(table[i].SetValue(cases[i].value), "Cannot store ", field.c_str(), cases[i].reason);
   }
-  // The refused value changed nothing: the row still saves, with Null there.
-  OneField t(dbLong, 0);
-  t.Set(Variant("5"));
-  EXPECT_ANY_THROW(t.Save(Variant("five")));
-  EXPECT_EQ(t.Stored(), "rows: 0");
-  OneField u(dbLong, 0);
-  u.Set(Variant("5"));
-  EXPECT_ANY_THROW(u.Set(Variant("five")));
+  // A refused value changes nothing: the row saves with the values set before.
+  table[1].SetValue(Variant("12"));
+  EXPECT_ANY_THROW(table[1].SetValue(Variant("twelve")));
+  std::vector<std::string> stored = table.SaveAndRead();
+  for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(stored[i], i == 1 ? "integer:12" : "NULL") << i;
 }
 
 TEST(Recordset, RefusedRowsRaiseAndLaterRowsAreStillSaved) {

@@ -142,7 +142,7 @@ TEST(TableDefs, HostileNamesAreQuotedNeverPasted) {
   // Cp1252 text: "Größe" with its bytes 0xF6 and 0xDF.
   const std::string groesse = "Gr\xF6\xDF" "e";
   const std::vector<std::string> tableNames = {
-      "Order Details", "\"quoted\"", "[bracketed]", "x\"); DROP TABLE victim; --", "semi;colon", groesse, "'single'",
+      "Order Details", "dbo.Orders", "\"quoted\"", "[bracketed]", "x\"); DROP TABLE victim; --", "semi;colon", groesse, "'single'",
   };
   const std::vector<test::FieldDef> fields = {
       {"\"Unit Price\"", dbDouble, 0}, {"a]b[c", dbText, 20},   {"x\"); DROP TABLE victim; --", dbMemo, 0},
@@ -184,12 +184,16 @@ TEST(TableDefs, RefusesBadDefinitions) {
   EXPECT_ENGINE_ERROR(td->CreateField("f", 3, 0), "Cannot create field 'f'", "3 is not a field type");
   EXPECT_ENGINE_ERROR(td->CreateField(std::string("a\0b", 3), dbLong, 0), "NUL");
   EXPECT_ENGINE_ERROR(db->GetTableDefs().Append(td), "Cannot create table 'T': it has no fields.");
-  td->GetFields().Append(td->CreateField("Name", dbText, 10));
+  auto name = td->CreateField("Name", dbText, 10);
+  td->GetFields().Append(name);
   EXPECT_ENGINE_ERROR(td->GetFields().Append(td->CreateField("NAME", dbMemo, 0)), "Cannot add field 'NAME'",
                       "already has a field of that name");
   db->GetTableDefs().Append(td);
   EXPECT_ENGINE_ERROR(db->GetTableDefs().Append(td), "Cannot create table 'T'", "already exists");
   EXPECT_ENGINE_ERROR(td->GetFields().Append(td->CreateField("more", dbLong, 0)), "already exists in the database");
+  EXPECT_ENGINE_ERROR(name->SetAttributes(dbVariableField), "Cannot change the attributes of field 'Name'");
+  auto other = db->CreateTableDef("U", 0, "", "");
+  EXPECT_ENGINE_ERROR(other->GetFields().Append(name), "already belongs to a table definition");
   EXPECT_ENGINE_ERROR(db->CreateTableDef("", 0, "", ""), "empty name");
   EXPECT_ENGINE_ERROR(db->CreateTableDef("linked", 0, "src", "ODBC;"), "linked tables");
   // A storage refusal arrives with the storage's reason.

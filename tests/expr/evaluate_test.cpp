@@ -60,6 +60,8 @@ TEST(Evaluate, LiteralsAndLeaves) {
       {",", Text(",")},          // a delimiter leaf is its text
       {"'q'", Text("q")},        // the test handler strips quotes
       {"unknown", Text("unknown")},
+      {"=<", Text("=<")},        // an unknown operator alone has no operands
+      {"(**)", Text("**")},
   });
   CheckErrors({{"+", "Calculate error: syntax tree fault."}});
 }
@@ -344,12 +346,19 @@ TEST(ValueRules, ValueToText) {
 
 TEST(Evaluate, DeepNestingEndsInAnErrorOrAValue) {
   std::string nots;
-  for (int i = 0; i < 3000; ++i) nots += "NOT(";
-  EXPECT_EQ(CalcError(nots + "true" + std::string(3000, ')')), kNestingTooDeepMessage);
+  for (int i = 0; i < 2000; ++i) nots += "NOT(";
+  EXPECT_EQ(CalcError(nots + "true" + std::string(2000, ')')), kNestingTooDeepMessage);
   std::string ok;
   for (int i = 0; i < 200; ++i) ok += "NOT(";
   EXPECT_EQ(Calc(ok + "true" + std::string(200, ')')), Variant(true));
   EXPECT_EQ(Calc(std::string(20000, '(') + "1" + std::string(20000, ')')), Variant(1.0));
+  // Just inside the limit, every level an operator with calls below it.
+  std::string deep;
+  for (int i = 0; i < kMaxExpNesting - 1; ++i) deep += "1-(";
+  EXPECT_EQ(Calc(deep + "1" + std::string(kMaxExpNesting - 1, ')')), Variant(0.0));  // 399 levels: odd
+  std::string calls;
+  for (int i = 0; i < kMaxExpNesting - 1; ++i) calls += "PI(";
+  EXPECT_EQ(Calc(calls + "1" + std::string(kMaxExpNesting - 1, ')')), Variant(3.14));
 }
 
 }  // namespace

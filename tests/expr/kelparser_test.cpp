@@ -156,6 +156,17 @@ TEST_F(UserFunctions, ElevenArgumentsAtMost) {
             "Function header \"M(a,b,c,d,e,f,g,h,i,j,k,l)\" declares more than 11 parameters.");
 }
 
+TEST_F(UserFunctions, DeepBodyCalledFromADeepExpression) {
+  // The body of a function is evaluated on top of the expression that calls
+  // it; both at their deepest must still end in a value.
+  const int n = kMaxExpNesting - 1;
+  std::string body;
+  for (int i = 0; i < n; ++i) body += "1-(";
+  ParserFunctions().Add("DEEP(x)=" + body + "x" + std::string(n, ')'));
+  const Variant v = Calc(body + "DEEP(1)" + std::string(n, ')'));
+  EXPECT_EQ(v.Kind(), VarKind::Real);
+}
+
 TEST(FunctionHeader, Cases) {
   struct Case {
     const char* header;

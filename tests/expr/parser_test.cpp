@@ -125,6 +125,8 @@ TEST(Parser, NodeShapes) {
   EXPECT_EQ(root.Children(1).TokenCount(), 1);
   EXPECT_EQ(root.Children(1).Parent(), &root);
   EXPECT_EQ(root.Parent(), nullptr);
+  EXPECT_EQ(root.Tokens(0)->Text, "f");
+  EXPECT_THROW(root.Tokens(1), EListError);
   try {
     root.Children(2);
     FAIL() << "no error";
@@ -135,20 +137,20 @@ TEST(Parser, NodeShapes) {
 
 TEST(Parser, DeepNestingEndsInAnErrorNotAStackOverflow) {
   // Redundant parentheses are stripped without recursion.
-  EXPECT_EQ(Tree(std::string(5000, '(') + "7" + std::string(5000, ')')), "7");
+  EXPECT_EQ(Tree(std::string(2000, '(') + "7" + std::string(2000, ')')), "7");
   // Nested operands and calls beyond the supported depth are refused.
   std::string chain;
-  for (int i = 0; i < 5000; ++i) chain += "1+(";
-  chain += "1" + std::string(5000, ')');
+  for (int i = 0; i < 2000; ++i) chain += "1+(";
+  chain += "1" + std::string(2000, ')');
   EXPECT_EQ(ParseError(chain), kNestingTooDeepMessage);
   std::string minus;
-  for (int i = 0; i < 5000; ++i) minus += "- ";
+  for (int i = 0; i < 2000; ++i) minus += "- ";
   EXPECT_EQ(ParseError(minus + "1"), kNestingTooDeepMessage);
   std::string calls;
-  for (int i = 0; i < 5000; ++i) calls += "f(";
-  EXPECT_EQ(ParseError(calls + "1" + std::string(5000, ')')), kNestingTooDeepMessage);
+  for (int i = 0; i < 2000; ++i) calls += "f(";
+  EXPECT_EQ(ParseError(calls + "1" + std::string(2000, ')')), kNestingTooDeepMessage);
   std::string right;
-  for (int i = 0; i < 5000; ++i) right += "a-";
+  for (int i = 0; i < 2000; ++i) right += "a-";
   EXPECT_EQ(ParseError(right + "b"), kNestingTooDeepMessage);
   // A long flat chain of a loosest operator nests on its right side too,
   // but moderate expressions parse.

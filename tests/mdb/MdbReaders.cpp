@@ -5,6 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -130,6 +134,13 @@ std::vector<std::string> TablesWithMdbTools(const std::string& file) {
   return names;
 }
 
+std::string SchemaWithMdbTools(const std::string& file, const std::string& table) {
+  int rc = 0;
+  std::string out = RunCommand("mdb-schema -T " + Quote(table) + " " + Quote(file), rc);
+  if (rc != 0) throw std::runtime_error("mdb-schema failed on " + file);
+  return out;
+}
+
 long long CountWithMdbTools(const std::string& file, const std::string& table) {
   int rc = 0;
   std::string out = RunCommand("mdb-count " + Quote(file) + " " + Quote(table), rc);
@@ -137,14 +148,47 @@ long long CountWithMdbTools(const std::string& file, const std::string& table) {
   return std::stoll(out);
 }
 
+// Days since 1970-01-01 of a civil date, and back.
+static void CivilFromDays(long long z, int& y, int& m, int& d) {
+  z += 719468;
+  long long era = (z >= 0 ? z : z - 146096) / 146097;
+  long long doe = z - era * 146097;
+  long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  long long mp = (5 * doy + 2) / 153;
+  d = int(doy - (153 * mp + 2) / 5 + 1);
+  m = int(mp < 10 ? mp + 3 : mp - 9);
+  y = int(yoe + era * 400 + (m <= 2));
+}
+
+// mdb-reader turns the stored double into a time by plain arithmetic
+// (days * 86400000 ms from 1899-12-30), also for days before day 0.
+std::string MdbReaderDate(double v) {
+  long long ms = std::llround(v * 86400000.0) - 2209161600000LL;
+  long long days = ms >= 0 ? ms / 86400000 : -((-ms + 86400000 - 1) / 86400000);
+  long long rest = ms - days * 86400000;
+  int y, m, d;
+  CivilFromDays(days, y, m, d);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "{\"date\":\"%04d-%02d-%02dT%02lld:%02lld:%02lld.%03lldZ\"}", y, m, d, rest / 3600000,
+                rest / 60000 % 60, rest / 1000 % 60, rest % 1000);
+  return buf;
+}
+
 std::string TempDir() {
-  static std::string dir = [] {
+  // Never destroyed, so that the exit handler can still read it.
+  static const std::string* dir = [] {
     char tmpl[] = "/tmp/quillex-mdb-XXXXXX";
     const char* d = mkdtemp(tmpl);
     if (!d) throw std::runtime_error("mkdtemp failed");
-    return std::string(d);
+    auto* path = new std::string(d);
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(*dir, ec);
+    });
+    return path;
   }();
-  return dir;
+  return *dir;
 }
 
 }  // namespace qx::mdbtest

@@ -37,7 +37,14 @@ ReaderTable ReadWithMdbTools(const std::string& file, const std::string& table);
 // User table names as each reader lists them.
 std::vector<std::string> TablesWithMdbReader(const std::string& file);
 std::vector<std::string> TablesWithMdbTools(const std::string& file);
+// The CREATE TABLE text mdb-schema prints for the table.
+std::string SchemaWithMdbTools(const std::string& file, const std::string& table);
 long long CountWithMdbTools(const std::string& file, const std::string& table);
+
+// How mdb-reader reports a stored date-time: {"date":"<ISO text>"} of
+// 1899-12-30 plus value days by plain arithmetic (also for the days
+// before 1899-12-30, whose time of day it thus reads backwards).
+std::string MdbReaderDate(double value);
 
 // A fresh temporary folder per test program run.
 std::string TempDir();

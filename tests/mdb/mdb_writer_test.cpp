@@ -148,6 +148,13 @@ TEST(MdbRules, FieldCountSizesAndTypes) {
   EXPECT_THROW(db->CreateTable(u"T3", {{u"b", mdb::kColBinary, 300}}), EEngineError);
   EXPECT_THROW(db->CreateTable(u"T4", {{u"c", mdb::kColCurrency, 0}}), EEngineError);
   db->Close();
+  // 255 column entries and names take a definition of three pages.
+  if (auto why = MdbToolsMissing(); why.empty()) {
+    std::string schema = SchemaWithMdbTools(path, "Widest");
+    size_t columns = 0;
+    for (size_t at = schema.find("\t["); at != std::string::npos; at = schema.find("\t[", at + 1)) ++columns;
+    EXPECT_EQ(columns, 255u);
+  }
   if (auto why = MdbReaderMissing(); !why.empty()) GTEST_SKIP() << why;
   EXPECT_EQ(ReadWithMdbReader(path, "Widest").columns.size(), 255u);
 }
@@ -246,6 +253,9 @@ TEST(MdbLarge, ManyRowsInSeveralTables) {
     auto& a = db->CreateTable(u"Orders", {{u"Id", mdb::kColLong, 0}, {u"Name", mdb::kColText, 40},
                                           {u"Amount", mdb::kColDouble, 0}, {u"Note", mdb::kColMemo, 0}});
     auto& b = db->CreateTable(u"Lines_2", {{u"Id", mdb::kColLong, 0}});
+    // Rows of 3 bytes: a page is full at 255 rows, long before its space.
+    auto& f = db->CreateTable(u"Flags", {{u"On", mdb::kColBoolean, 0}});
+    for (int i = 0; i < 1000; ++i) f.AppendRow({Variant(i % 7 == 0)});
     for (int i = 0; i < rows; ++i) {
       a.AppendRow({Variant(i), Variant("customer " + std::to_string(i)), Variant(i * 0.25),
                    i % 1000 == 0 ? Variant(std::string(5000 + i / 1000, 'n')) : Variant::Null()});
@@ -254,11 +264,16 @@ TEST(MdbLarge, ManyRowsInSeveralTables) {
     db->Close();
   }
   if (auto why = MdbToolsMissing(); why.empty()) {
-    EXPECT_EQ(TablesWithMdbTools(path), (std::vector<std::string>{"Orders", "Lines_2"}));
+    EXPECT_EQ(TablesWithMdbTools(path), (std::vector<std::string>{"Orders", "Lines_2", "Flags"}));
+    EXPECT_EQ(CountWithMdbTools(path, "Flags"), 1000);
     EXPECT_EQ(CountWithMdbTools(path, "Orders"), rows);
     EXPECT_EQ(CountWithMdbTools(path, "Lines_2"), rows / 2);
   }
   if (auto why = MdbReaderMissing(); !why.empty()) GTEST_SKIP() << why;
+  auto flags = ReadWithMdbReader(path, "Flags");
+  ASSERT_EQ(flags.rows, 1000);
+  EXPECT_EQ((flags.cells[{999, 0}]), "false");
+  EXPECT_EQ((flags.cells[{994, 0}]), "true");
   auto t = ReadWithMdbReader(path, "Orders");
   ASSERT_EQ(t.rows, rows);
   EXPECT_EQ((t.cells[{rows - 1, 1}]), "\"customer " + std::to_string(rows - 1) + "\"");

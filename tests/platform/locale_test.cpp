@@ -126,6 +126,21 @@ TEST(LocaleSettingsTest, FrenchLocaleNarrowSpaceGrouping) {
   EXPECT_EQ(v, 1.5);
 }
 
+TEST(LocaleSettingsTest, MonthNamesTheCodePageCannotSpellAreNotUsed) {
+  const std::string dir = CompileLocale("ru_RU", "ru_RU");
+  if (dir.empty()) GTEST_SKIP() << "localedef or the ru_RU locale source is not available";
+  LocaleScope scope;
+  {
+    EnvScope path("LOCPATH", dir);
+    EnvScope env("LC_ALL", "ru_RU.UTF-8");
+    LoadLocaleSettings();
+  }
+  const LocaleSettings d;
+  EXPECT_EQ(Locale().DecimalSeparator, ',');
+  EXPECT_EQ(Locale().ShortMonthNames, d.ShortMonthNames);
+  EXPECT_EQ(Locale().LongMonthNames, d.LongMonthNames);
+}
+
 TEST(LocaleSettingsTest, UnknownLocaleKeepsTheDefaults) {
   LocaleScope scope;
   Locale().DecimalSeparator = '#';

@@ -379,6 +379,20 @@ TEST(VarConvertText, DateTimeReader) {
   }
 }
 
+TEST(VarConvertText, DateAloneReader) {
+  LocaleScope scope;
+  double v = 0;
+  EXPECT_TRUE(TryTextToDate(" 3/15/2021 ", v));
+  EXPECT_EQ(v, EncodeDate(2021, 3, 15));
+  EXPECT_TRUE(TryTextToDate("2021-03-15", v));
+  EXPECT_EQ(v, EncodeDate(2021, 3, 15));
+  for (const char* t : {"3/15/2021 10:00", "2021-03-15 10:00", "2021-03-15T10:00", "10:00", "", "3/15"})
+    EXPECT_FALSE(TryTextToDate(t, v)) << t;
+  EXPECT_EQ(FormatDate(EncodeDateTime({2021, 3, 15, 23, 59, 59, 999})), "3/15/2021");
+  EXPECT_EQ(FormatDate(0.5), "12/30/1899");
+  EXPECT_THROW(FormatDate(-1e9), EVariantTypeCastError);
+}
+
 // ---- kind conversions -------------------------------------------------------
 
 TEST(VarConvertKinds, NumbersBetweenKinds) {

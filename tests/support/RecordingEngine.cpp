@@ -113,6 +113,8 @@ class RecTableDefs : public dao::TableDefs {
   }
   std::shared_ptr<dao::TableDef> Item(int index) override {
     Record(st_, "TableDefs.Item(" + std::to_string(index) + ")");
+    if (index < 0 || index >= static_cast<int>(st_->tables.size()))
+      throw EEngineError("Item not found in this collection.");
     auto it = st_->tables.begin();
     std::advance(it, index);
     return std::make_shared<RecTableDef>(st_, it->first);

@@ -166,6 +166,12 @@ TEST(CharacterTests, IsLetterText) {
   EXPECT_FALSE(IsLetterText(std::string_view("a\0b", 3)));
 }
 
+TEST(CharacterTests, AnsiUpperTextKeepsTheLength) {
+  ASSERT_EQ(AnsiCodePage(), 1252);
+  EXPECT_EQ(AnsiUpperText("abc\xE9\xFF\x9A\xDF" "1"), "ABC\xC9\x9F\x8A\xDF" "1");  // é ÿ š upper-cased, ß kept
+  EXPECT_EQ(AnsiUpperText(""), "");
+}
+
 // ---- STRTOINT reading -------------------------------------------------------
 
 TEST(StrToIntText, Table) {
