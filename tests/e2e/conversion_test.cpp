@@ -261,7 +261,7 @@ TEST(Conversion, RowRefusedBySaveIsSkipped) {
   ASSERT_EQ(res.exitCode, 0) << res.out;
   EXPECT_EQ(Query(db, "SELECT ID, Name FROM six ORDER BY ID"),
             (Rows{{"1", "n1"}, {"3", "before"}, {"5", "n5"}, {"6", "n6"}}));
-  EXPECT_NE(res.err.find("1 row was refused by the target and skipped, the first being record 3"), std::string::npos)
+  EXPECT_NE(res.err.find("1 row refused by the target was skipped; the first is source record 3"), std::string::npos)
       << res.err;
 }
 
