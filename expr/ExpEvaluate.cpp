@@ -165,7 +165,9 @@ void TExpNode::EvaluateName(Variant& value) {
 
 void TExpNode::EvaluateOperator(Variant& value) {
   const int op = LookupExpOperator(token_->Text);
-  if (ExpOperatorArity(op) != static_cast<int>(children_.size())) {
+  // An operator token whose text names no operator has arity 0: with no
+  // children it must not get as far as reading its first operand.
+  if (ExpOperatorArity(op) == 0 || ExpOperatorArity(op) != static_cast<int>(children_.size())) {
     throw EKelParseException("Calculate error: syntax tree fault.");
   }
   if (op == eopNone) {
