@@ -131,10 +131,15 @@ std::u16string AnsiToWide(std::string_view ansi) {
 }
 
 std::string WideToAnsi(std::u16string_view wide) {
+  const std::array<char, 256>& low = Current().low_to_ansi;
   std::string out;
   out.reserve(wide.size());
   for (size_t i = 0; i < wide.size(); ++i) {
     char16_t c = wide[i];
+    if (c < 256) {
+      out.push_back(low[c]);
+      continue;
+    }
     // A surrogate pair is one character, which no single-byte page holds.
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000) ++i;
     out.push_back((c >= 0xD800 && c < 0xE000) ? '?' : WideCharToAnsi(c));
