@@ -14,7 +14,17 @@ struct CodePageTable {
   int number = 0;
   std::array<char16_t, 256> to_wide{};
   std::unordered_map<char16_t, unsigned char> to_ansi;
+  // to_ansi for the characters below 256 ('?' where it has none), looked up
+  // without hashing: most text is made of them.
+  std::array<char, 256> low_to_ansi{};
 };
+
+void FillLowToAnsi(CodePageTable& table) {
+  for (size_t c = 0; c < 256; ++c) {
+    auto it = table.to_ansi.find(static_cast<char16_t>(c));
+    table.low_to_ansi[c] = it == table.to_ansi.end() ? '?' : static_cast<char>(it->second);
+  }
+}
 
 // Builds the byte -> character table of code page cp with iconv, one byte at
 // a time. Returns false when iconv does not know the code page.
@@ -48,6 +58,7 @@ bool BuildTable(int cp, CodePageTable& table) {
   iconv_close(cd);
   if (mapped < 200) return false;  // not a single-byte code page
   for (int b = 255; b >= 0; --b) table.to_ansi[table.to_wide[static_cast<size_t>(b)]] = static_cast<unsigned char>(b);
+  FillLowToAnsi(table);
   return true;
 }
 
@@ -59,6 +70,7 @@ CodePageTable& Current() {
       t.number = 1252;
       for (int b = 0; b < 256; ++b) t.to_wide[static_cast<size_t>(b)] = static_cast<char16_t>(b);
       for (int b = 0; b < 256; ++b) t.to_ansi[static_cast<char16_t>(b)] = static_cast<unsigned char>(b);
+      FillLowToAnsi(t);
     }
     return t;
   }();
@@ -104,6 +116,7 @@ bool SetAnsiCodePage(int cp) {
 char16_t AnsiCharToWide(unsigned char c) { return Current().to_wide[c]; }
 
 char WideCharToAnsi(char16_t c) {
+  if (c < 256) return Current().low_to_ansi[c];
   const auto& m = Current().to_ansi;
   auto it = m.find(c);
   return it == m.end() ? '?' : static_cast<char>(it->second);
@@ -118,10 +131,15 @@ std::u16string AnsiToWide(std::string_view ansi) {
 }
 
 std::string WideToAnsi(std::u16string_view wide) {
+  const std::array<char, 256>& low = Current().low_to_ansi;
   std::string out;
   out.reserve(wide.size());
   for (size_t i = 0; i < wide.size(); ++i) {
     char16_t c = wide[i];
+    if (c < 256) {
+      out.push_back(low[c]);
+      continue;
+    }
     // A surrogate pair is one character, which no single-byte page holds.
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000) ++i;
     out.push_back((c >= 0xD800 && c < 0xE000) ? '?' : WideCharToAnsi(c));
