@@ -25,10 +25,10 @@ void ResolveForFuzz(qx::TKelParser&, const std::string& eval, const qx::TEvalArg
   switch (eval[0]) {
     case 'i': value = qx::Variant(static_cast<int32_t>(n)); break;
     // Near the largest values: n may be negative, so step down by its size.
-    case 'I': value = qx::Variant(static_cast<int32_t>(INT32_MAX - std::abs(n))); break;
+    case 'I': value = qx::Variant(static_cast<int32_t>(INT32_MAX - m)); break;
     case 'r': value = qx::Variant(n / 4.0); break;
     case 'c': value = qx::Variant::FromCurrencyRaw(static_cast<int64_t>(n) * 12345); break;
-    case 'C': value = qx::Variant::FromCurrencyRaw(INT64_MAX - std::abs(n)); break;
+    case 'C': value = qx::Variant::FromCurrencyRaw(INT64_MAX - m); break;
     case 'd': value = qx::Variant::FromDate(45000.25 + n); break;
     case 'b': value = qx::Variant(n % 2 == 0); break;
     case 'n': value = qx::Variant::Null(); break;

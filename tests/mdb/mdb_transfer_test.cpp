@@ -56,7 +56,9 @@ TEST(MdbTransfer, SampleTableIntoSqliteAndMdbGivesTheSameValues) {
   sqlite3_close(db);
   EXPECT_GT(row, 0);
   EXPECT_EQ(m.rows, row);
-  if (auto why = MdbToolsMissing(); why.empty()) EXPECT_EQ(CountWithMdbTools(mdbPath, "orders"), row);
+  if (auto why = MdbToolsMissing(); why.empty()) {
+    EXPECT_EQ(CountWithMdbTools(mdbPath, "orders"), row);
+  }
 }
 
 }  // namespace
