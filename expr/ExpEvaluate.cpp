@@ -165,9 +165,7 @@ void TExpNode::EvaluateName(Variant& value) {
 
 void TExpNode::EvaluateOperator(Variant& value) {
   const int op = LookupExpOperator(token_->Text);
-  // An operator token whose text names no operator has arity 0: with no
-  // children it must not get as far as reading its first operand.
-  if (ExpOperatorArity(op) == 0 || ExpOperatorArity(op) != static_cast<int>(children_.size())) {
+  if (ExpOperatorArity(op) != static_cast<int>(children_.size())) {
     throw EKelParseException("Calculate error: syntax tree fault.");
   }
   if (op == eopNone) {
